@@ -1,0 +1,21 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# make run   install what is missing, build a release build, start the player
+# make test  install what is missing, build, run the whole suite headless
+# make bench build and run the benchmarks
+.PHONY: deps run test bench release install
+
+deps:
+	@tools/install-deps.sh
+
+release: deps
+	@cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVORLA_TESTS=OFF -DVORLA_BENCH=OFF >/dev/null
+	@cmake --build build-release -j"$$(nproc)"
+
+run: release
+	@tools/run.sh
+
+test: deps
+	@tools/test.sh
+
+bench: deps
+	@tools/bench.sh

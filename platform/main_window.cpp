@@ -1,0 +1,364 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/main_window.h"
+
+#include <cstring>
+#include <memory>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "platform/seams.h"
+
+namespace {
+
+MainDialog *theDialog = nullptr;
+std::unique_ptr<QApplication> ownApplication;
+
+// The dialog font: a CJK sans face sized to give base units near 8 x 16 pixels at 96 DPI.
+QFont dialogFont()
+{
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPointSizeF(10.5);
+    return font;
+}
+
+template <typename Widget>
+Widget *controlAs(int id)
+{
+    MainDialog *dialog = mainDialog();
+    return dialog ? qobject_cast<Widget *>(dialog->control(id)) : nullptr;
+}
+
+} // namespace
+
+DialogBaseUnits dialogBaseUnits(const QFont &font)
+{
+    QFontMetrics metrics(font);
+    int width = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(width / 26 + 1) / 2, metrics.height()};
+}
+
+QRect dialogUnitsToPixels(const DialogBaseUnits &units, int x, int y, int width, int height)
+{
+    auto toX = [&](int dlu) { return (dlu * units.x + 2) / 4; };
+    auto toY = [&](int dlu) { return (dlu * units.y + 4) / 8; };
+    return QRect(toX(x), toY(y), toX(width), toY(height));
+}
+
+MainDialog::MainDialog(DialogProc proc)
+    : m_proc(proc), m_units(dialogBaseUnits(dialogFont())), m_client(new QWidget(this)),
+      m_menuBar(new QMenuBar(this))
+{
+    setFont(dialogFont());
+    setWindowTitle(QString::fromUtf8(MAIN_CAPTION));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+
+    QMenu *popup = m_menuBar->addMenu(QString::fromUtf8(MENU_POPUP_TEXT));
+    QAction *about = popup->addAction(QString::fromUtf8(MENU_ABOUT_TEXT));
+    connect(about, &QAction::triggered, this, [this] { sendCommand(IDM_ABOUT, 0); });
+
+    QRect client = dialogUnitsToPixels(m_units, 0, 0, MAIN_WIDTH_DLU, MAIN_HEIGHT_DLU);
+    m_client->setFixedSize(client.size());
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_client);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    QWidget *previous = nullptr;
+    int index = 0;
+    for (const ControlTemplate &item : MAIN_CONTROLS) {
+        QWidget *widget = createControl(item);
+        m_controls[index++] = widget;
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previous)
+                setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
+}
+
+QWidget *MainDialog::createControl(const ControlTemplate &item)
+{
+    const QString text = QString::fromUtf8(item.text);
+    QRect geometry = dialogUnitsToPixels(m_units, item.x, item.y, item.width, item.height);
+    QWidget *widget = nullptr;
+    switch (item.kind) {
+    case ControlKind::PushButton: {
+        auto *button = new QPushButton(text, m_client);
+        button->setAutoDefault(true);
+        connect(button, &QPushButton::clicked, this, [this, id = item.id] { sendCommand(id, 0); });
+        widget = button;
+        break;
+    }
+    case ControlKind::ListBox: {
+        auto *list = new QListWidget(m_client);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setSortingEnabled(false);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        connect(list, &QListWidget::itemDoubleClicked, this,
+                [this, id = item.id] { sendCommand(id, LBN_DBLCLK); });
+        widget = list;
+        break;
+    }
+    case ControlKind::Trackbar: {
+        auto *slider = new QSlider(Qt::Horizontal, m_client);
+        slider->setTickPosition(QSlider::NoTicks);
+        slider->setRange(0, 100);
+        // Only user input emits these; setValue and setRange from the program never do.
+        connect(slider, &QSlider::actionTriggered, this,
+                [this, id = item.id] { m_proc(WM_HSCROLL, 0, id); });
+        connect(slider, &QSlider::sliderReleased, this,
+                [this, id = item.id] { m_proc(WM_HSCROLL, 0, id); });
+        widget = slider;
+        break;
+    }
+    case ControlKind::StaticText: widget = new QLabel(text, m_client); break;
+    case ControlKind::StaticPicture: {
+        auto *picture = new QLabel(m_client);
+        QPixmap banner(QStringLiteral(":/vorla/banner.png"));
+        picture->setPixmap(banner);
+        geometry.setSize(banner.size());
+        widget = picture;
+        break;
+    }
+    case ControlKind::ComboBox: {
+        auto *combo = new QComboBox(m_client);
+        // The template height includes the drop-down list; the closed box takes its own height.
+        geometry.setHeight(combo->sizeHint().height());
+        widget = combo;
+        break;
+    }
+    }
+    widget->setGeometry(geometry);
+    if (item.id != IDC_STATIC)
+        widget->setObjectName(QString::number(item.id));
+    return widget;
+}
+
+QWidget *MainDialog::control(int id) const
+{
+    if (id == IDC_STATIC)
+        return nullptr;
+    int index = 0;
+    for (const ControlTemplate &item : MAIN_CONTROLS) {
+        if (item.id == id)
+            return m_controls[index];
+        ++index;
+    }
+    return nullptr;
+}
+
+void MainDialog::sendCommand(int id, int notification)
+{
+    m_proc(WM_COMMAND, makeWParam(id, notification), 0);
+}
+
+void MainDialog::endWith(int result)
+{
+    m_ended = true;
+    done(result);
+}
+
+void MainDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Esc reaches the routing as IDCANCEL, which does nothing; the window never closes on it.
+    if (event->key() == Qt::Key_Escape) {
+        sendCommand(IDCANCEL, 0);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainDialog::reject()
+{
+    sendCommand(IDCANCEL, 0);
+}
+
+void MainDialog::closeEvent(QCloseEvent *event)
+{
+    m_proc(WM_CLOSE, 0, 0);
+    if (m_ended)
+        event->accept();
+    else
+        event->ignore();
+}
+
+MainDialog *mainDialog()
+{
+    return theDialog;
+}
+
+void createMainDialog(DialogProc proc)
+{
+    destroyMainDialog();
+    theDialog = new MainDialog(proc);
+    QScreen *screen = theDialog->screen();
+    theDialog->adjustSize();
+    if (screen)
+        theDialog->move(screen->availableGeometry().center() - theDialog->rect().center());
+    proc(WM_INITDIALOG, 0, 0);
+}
+
+void destroyMainDialog()
+{
+    delete theDialog;
+    theDialog = nullptr;
+}
+
+bool dialogEnded()
+{
+    return theDialog && theDialog->hasEnded();
+}
+
+int runMainDialog(int argc, char **argv, DialogProc proc)
+{
+    if (!QApplication::instance())
+        ownApplication = std::make_unique<QApplication>(argc, argv);
+    createMainDialog(proc);
+    int result = theDialog->exec();
+    destroyMainDialog();
+    return result;
+}
+
+void endDialog(int result)
+{
+    if (theDialog)
+        theDialog->endWith(result);
+}
+
+void setControlText(int id, const char *text)
+{
+    if (auto *label = controlAs<QLabel>(id))
+        label->setText(QString::fromUtf8(text));
+    else if (auto *button = controlAs<QPushButton>(id))
+        button->setText(QString::fromUtf8(text));
+}
+
+namespace {
+
+bool copyUtf8(const QString &text, char *dst, std::size_t size)
+{
+    if (size == 0)
+        return false;
+    QByteArray bytes = text.toUtf8();
+    if (static_cast<std::size_t>(bytes.size()) >= size) {
+        dst[0] = '\0';
+        return false;
+    }
+    std::memcpy(dst, bytes.constData(), bytes.size() + 1);
+    return true;
+}
+
+} // namespace
+
+bool controlText(int id, char *dst, std::size_t size)
+{
+    if (auto *label = controlAs<QLabel>(id))
+        return copyUtf8(label->text(), dst, size);
+    if (auto *button = controlAs<QPushButton>(id))
+        return copyUtf8(button->text(), dst, size);
+    return copyUtf8(QString(), dst, size);
+}
+
+int listCount(int id)
+{
+    auto *list = controlAs<QListWidget>(id);
+    return list ? list->count() : 0;
+}
+
+int listSelection(int id)
+{
+    auto *list = controlAs<QListWidget>(id);
+    if (!list)
+        return -1;
+    QList<QListWidgetItem *> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+bool listText(int id, int row, char *dst, std::size_t size)
+{
+    auto *list = controlAs<QListWidget>(id);
+    QListWidgetItem *item = list ? list->item(row) : nullptr;
+    return copyUtf8(item ? item->text() : QString(), dst, size) && item;
+}
+
+void insertListRow(int id, int row, const char *text)
+{
+    auto *list = controlAs<QListWidget>(id);
+    if (!list)
+        return;
+    if (row < 0 || row > list->count())
+        row = list->count();
+    list->insertItem(row, QString::fromUtf8(text));
+}
+
+void deleteListRow(int id, int row)
+{
+    auto *list = controlAs<QListWidget>(id);
+    if (list && row >= 0 && row < list->count())
+        delete list->takeItem(row);
+}
+
+void selectRow(int id, int row)
+{
+    auto *list = controlAs<QListWidget>(id);
+    if (!list)
+        return;
+    if (row < 0 || row >= list->count()) {
+        list->clearSelection();
+        return;
+    }
+    list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+void addComboItem(int id, const char *text)
+{
+    if (auto *combo = controlAs<QComboBox>(id))
+        combo->addItem(QString::fromUtf8(text));
+}
+
+void selectComboRow(int id, int row)
+{
+    if (auto *combo = controlAs<QComboBox>(id))
+        combo->setCurrentIndex(row);
+}
+
+int comboSelection(int id)
+{
+    auto *combo = controlAs<QComboBox>(id);
+    return combo ? combo->currentIndex() : -1;
+}
+
+int sliderValue(int id)
+{
+    // During a user action the new position is already set while value() still lags behind.
+    auto *slider = controlAs<QSlider>(id);
+    return slider ? slider->sliderPosition() : 0;
+}
+
+void setSliderValue(int id, int value)
+{
+    if (auto *slider = controlAs<QSlider>(id))
+        slider->setValue(value);
+}
+
+void setSliderRange(int id, int minimum, int maximum)
+{
+    if (auto *slider = controlAs<QSlider>(id))
+        slider->setRange(minimum, maximum);
+}

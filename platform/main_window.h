@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+
+#include "platform/host.h"
+#include "resources/main_template.h"
+
+class QMenuBar;
+
+// Pixels per dialog unit come from the dialog font as on Windows: base x is the average width
+// of "A".."Z" and "a".."z", base y the font height.
+struct DialogBaseUnits {
+    int x;
+    int y;
+};
+DialogBaseUnits dialogBaseUnits(const QFont &font);
+QRect dialogUnitsToPixels(const DialogBaseUnits &units, int x, int y, int width, int height);
+
+// The main window, built from the template; every user action becomes a window message.
+class MainDialog : public QDialog {
+public:
+    explicit MainDialog(DialogProc proc);
+
+    QWidget *control(int id) const;
+    QWidget *clientArea() const { return m_client; }
+    QMenuBar *menuBar() const { return m_menuBar; }
+    DialogBaseUnits baseUnits() const { return m_units; }
+    bool hasEnded() const { return m_ended; }
+    void endWith(int result);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+private:
+    QWidget *createControl(const ControlTemplate &item);
+    void sendCommand(int id, int notification);
+
+    DialogProc m_proc;
+    DialogBaseUnits m_units;
+    QWidget *m_client;
+    QMenuBar *m_menuBar;
+    QWidget *m_controls[sizeof MAIN_CONTROLS / sizeof MAIN_CONTROLS[0]] = {};
+    bool m_ended = false;
+};
+
+// The window the host functions address; null before it is built.
+MainDialog *mainDialog();

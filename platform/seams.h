@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Test seams of the host layer. Each replaces one outside effect; an empty handler restores
+// the real one. Player code never includes this header.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/host.h"
+
+using MediaHandler = std::function<int(const char *command, char *reply, int replyLength)>;
+using MessageHandler = std::function<void(const char *caption, const char *text, bool isError)>;
+using WaitHandler = std::function<void(int milliseconds)>;
+// Returns false for a cancelled dialog; otherwise fills the chosen absolute paths.
+using FileDialogHandler = std::function<bool(std::vector<std::string> &paths)>;
+
+void setMediaHandler(MediaHandler handler);
+void setMessageHandler(MessageHandler handler);
+void setWaitHandler(WaitHandler handler);
+void setFileDialogHandler(FileDialogHandler handler);
+void resetSeams();
+
+// The clock timer as the tests see it.
+bool isClockRunning();
+int clockInterval();
+// Runs the timer callback once, as a tick would.
+void fireClockTick();
+
+// The main window without its modal loop, for tests that drive it: built, then initialised by
+// WM_INITDIALOG. dialogEnded() tells whether endDialog has been called since.
+void createMainDialog(DialogProc proc);
+void destroyMainDialog();
+bool dialogEnded();
