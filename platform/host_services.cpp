@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -20,7 +21,8 @@ struct Seams {
 };
 Seams seams;
 
-QTimer *clockTimer = nullptr;
+// Owned by the application object, so it goes with it.
+QPointer<QTimer> clockTimer;
 TimerProc clockProc = nullptr;
 
 QTimer &theClockTimer()
