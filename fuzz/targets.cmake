@@ -1,0 +1,2 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+add_fuzz_target(command_parser_fuzz command_parser_fuzz.cpp ${PROJECT_SOURCE_DIR}/platform/command_parser.cpp)

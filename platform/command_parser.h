@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The grammar of media command strings, kept free of GStreamer so it can be fuzzed alone.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Error numbers of the media interface; 0 is success.
+constexpr int ERR_UNKNOWN_KEYWORD = 259;
+constexpr int ERR_UNKNOWN_COMMAND = 261;
+constexpr int ERR_BAD_DEVICE_NAME = 263;
+constexpr int ERR_NO_COMMAND = 267;
+constexpr int ERR_REPLY_TOO_LONG = 268;
+constexpr int ERR_BAD_NUMBER = 270;
+constexpr int ERR_MISSING_PARAMETER = 273;
+constexpr int ERR_FILE_NOT_FOUND = 275;
+constexpr int ERR_NOT_DECODABLE = 277;
+constexpr int ERR_OUT_OF_RANGE = 282;
+constexpr int ERR_NO_DEVICE = 292;
+constexpr int ERR_DUPLICATE_KEYWORD = 295;
+
+enum class Verb { Play, PlayFrom, Close, Pause, StatusLength, SetVolume };
+
+// One parsed command; device points into the parsed text.
+struct MediaRequest {
+    Verb verb = Verb::Play;
+    std::string_view device;
+    std::uint32_t number = 0;
+};
+
+// Parses and checks a whole command string: 0, or the error number of the first fault.
+int parseRequest(std::string_view text, MediaRequest &req);
+
+// True for a file:/// URI whose every byte is unreserved, "/" or a %XX escape other than %00.
+bool isDeviceName(std::string_view name);
+
+// The absolute path a device name stands for; false when the name is not valid.
+bool decodeDeviceName(std::string_view name, std::string &path);

@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/media_pipeline.h"
+
+#include <chrono>
+#include <cstdlib>
+
+GST_DEBUG_CATEGORY(vorlaDebug);
+#define GST_CAT_DEFAULT vorlaDebug
+
+namespace {
+
+// playbin's flags: audio only, with its own linear volume element.
+constexpr guint PLAY_FLAG_AUDIO = 1u << 1;
+constexpr guint PLAY_FLAG_SOFT_VOLUME = 1u << 4;
+
+// Runs on the streaming threads: everything but the few messages we act on is dropped at once,
+// so nothing piles up on a bus that nobody reads for a while.
+GstBusSyncReply keepUsefulMessages(GstBus *, GstMessage *message, gpointer)
+{
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+    case GST_MESSAGE_ERROR:
+    case GST_MESSAGE_ASYNC_DONE: return GST_BUS_PASS;
+    case GST_MESSAGE_WARNING: {
+        GError *raw = nullptr;
+        gchar *rawDetails = nullptr;
+        gst_message_parse_warning(message, &raw, &rawDetails);
+        ErrorPtr warning(raw);
+        TextPtr details(rawDetails);
+        GST_DEBUG("warning from %s: %s", GST_OBJECT_NAME(GST_MESSAGE_SRC(message)),
+                  warning ? warning->message : "");
+        break;
+    }
+    default: break;
+    }
+    MessagePtr dropped(message);
+    return GST_BUS_DROP;
+}
+
+// Our own linear gain in front of the output, set directly: playbin's volume property does not
+// always reach a chain that is still being built when the volume is set.
+constexpr char VOLUME_NAME[] = "vorla-volume";
+
+ElementPtr parseOutput(const std::string &sink)
+{
+    std::string description = "volume name=" + std::string(VOLUME_NAME) + " ! " + sink;
+    GError *raw = nullptr;
+    ElementPtr bin = adoptFloating<ElementPtr>(gst_parse_bin_from_description_full(
+        description.c_str(), TRUE, nullptr, GST_PARSE_FLAG_FATAL_ERRORS, &raw));
+    ErrorPtr error(raw);
+    if (error) {
+        GST_WARNING("audio output \"%s\" not used: %s", sink.c_str(), error->message);
+        return nullptr;
+    }
+    return bin;
+}
+
+// The output bin for a sink description; the automatic sink when it is empty or does not parse.
+ElementPtr makeOutput(const std::string &sink)
+{
+    ElementPtr output = sink.empty() ? nullptr : parseOutput(sink);
+    return output ? std::move(output) : parseOutput("autoaudiosink");
+}
+
+} // namespace
+
+bool startGstreamer()
+{
+    static const bool started = [] {
+        GError *raw = nullptr;
+        bool ok = gst_init_check(nullptr, nullptr, &raw);
+        ErrorPtr error(raw);
+        if (!ok)
+            return false;
+        GST_DEBUG_CATEGORY_INIT(vorlaDebug, "vorla", 0, "Vorla media commands");
+        return true;
+    }();
+    return started;
+}
+
+std::string configuredSink()
+{
+    const char *sink = std::getenv("VORLA_AUDIO_SINK");
+    return sink ? sink : "";
+}
+
+bool buildPlayback(const std::string &uri, const std::string &sink, GstBusFunc watch, Playback &out)
+{
+    PipelinePtr playbin =
+        adoptFloating<PipelinePtr>(gst_element_factory_make("playbin", "vorla-device"));
+    ElementPtr output = makeOutput(sink);
+    ElementPtr volume(output ? gst_bin_get_by_name(GST_BIN(output.get()), VOLUME_NAME) : nullptr);
+    if (!playbin || !volume) {
+        GST_ERROR("playbin or audio output missing");
+        return false;
+    }
+    // With soft volume playbin adds a gain of its own, left at 1, and leaves ours alone.
+    g_object_set(playbin.get(), "uri", uri.c_str(), "audio-sink", output.get(), "flags",
+                 PLAY_FLAG_AUDIO | PLAY_FLAG_SOFT_VOLUME, nullptr);
+    BusPtr bus(gst_element_get_bus(playbin.get()));
+    if (!bus)
+        return false;
+    gst_bus_set_sync_handler(bus.get(), keepUsefulMessages, nullptr, nullptr);
+    if (watch)
+        gst_bus_add_watch(bus.get(), watch, nullptr);
+    out.pipeline = std::move(playbin);
+    out.bus = std::move(bus);
+    out.volume = std::move(volume);
+    out.sink = sink;
+    return true;
+}
+
+bool waitPrerolled(const Playback &playback, int limitMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    for (;;) {
+        GstState state = GST_STATE_VOID_PENDING;
+        GstStateChangeReturn result =
+            gst_element_get_state(playback.pipeline.get(), &state, nullptr, 0);
+        if (result == GST_STATE_CHANGE_FAILURE)
+            return false;
+        if (result != GST_STATE_CHANGE_ASYNC && state >= GST_STATE_PAUSED)
+            return true;
+        auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            GST_WARNING("no preroll within %d ms", limitMs);
+            return false;
+        }
+        MessagePtr message(gst_bus_timed_pop_filtered(
+            playback.bus.get(), static_cast<GstClockTime>(left.count()),
+            static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
+        if (message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
+            GError *raw = nullptr;
+            gst_message_parse_error(message.get(), &raw, nullptr);
+            ErrorPtr error(raw);
+            GST_INFO("cannot preroll: %s", error ? error->message : "");
+            return false;
+        }
+    }
+}
+
+std::uint32_t seekTo(const Playback &playback, std::uint32_t ms)
+{
+    GstEvent *seek = gst_event_new_seek(
+        1.0, GST_FORMAT_TIME,
+        static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
+        static_cast<gint64>(ms) * GST_MSECOND, GST_SEEK_TYPE_NONE, 0);
+    std::uint32_t seqnum = gst_event_get_seqnum(seek);
+    // The event goes to the pipeline, which takes it whatever the outcome.
+    if (!gst_element_send_event(playback.pipeline.get(), seek))
+        return 0;
+    return seqnum;
+}
+
+void setGain(const Playback &playback, double gain)
+{
+    g_object_set(playback.volume.get(), "volume", gain, nullptr);
+}
+
+long long durationMs(const Playback &playback)
+{
+    gint64 duration = 0;
+    if (!gst_element_query_duration(playback.pipeline.get(), GST_FORMAT_TIME, &duration) ||
+        duration < 0)
+        return 0;
+    return duration / static_cast<gint64>(GST_MSECOND);
+}

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// GStreamer pieces of the media interpreter: start-up, one playbin per device with its
+// filtered bus, the audio output, waiting for preroll, seeking.
+
+#include <cstdint>
+#include <string>
+
+#include <gst/gst.h>
+
+#include "platform/gst_handles.h"
+
+GST_DEBUG_CATEGORY_EXTERN(vorlaDebug);
+
+// Starts GStreamer on first use; false when it cannot start.
+bool startGstreamer();
+
+// One playbin and its bus. The bus lets through only end of stream, errors and preroll done.
+struct Playback {
+    PipelinePtr pipeline;
+    BusPtr bus;
+    // The linear gain in front of the output.
+    ElementPtr volume;
+    // The output it was built for, so a kept pipeline is reused only for the same output.
+    std::string sink;
+};
+
+// The audio output asked for now: VORLA_AUDIO_SINK, or "" for the automatic sink.
+std::string configuredSink();
+
+// Builds a playbin for uri that plays to the given sink description ("" is automatic). With a
+// watch, the bus is also watched on the default main context.
+bool buildPlayback(const std::string &uri, const std::string &sink, GstBusFunc watch,
+                   Playback &out);
+
+// Waits until the pipeline has prerolled, at most limitMs; false on an error or past the limit.
+bool waitPrerolled(const Playback &playback, int limitMs);
+
+// Flushing, accurate seek to ms; returns the seek's sequence number, 0 when it was refused.
+std::uint32_t seekTo(const Playback &playback, std::uint32_t ms);
+
+// Sets the linear gain of the output, 1 for full level.
+void setGain(const Playback &playback, double gain);
+
+// Whole milliseconds of a prerolled pipeline's duration; 0 when it does not know.
+long long durationMs(const Playback &playback);
