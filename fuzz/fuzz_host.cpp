@@ -11,12 +11,18 @@ namespace {
 
 std::vector<std::string> rows;
 int selection = -1;
+std::string playlistPath = "/nonexistent/vorla-fuzz/savelist";
 
 } // namespace
 
 std::vector<std::string> &fuzzListRows()
 {
     return rows;
+}
+
+void setFuzzPlaylistPath(const char *path)
+{
+    playlistPath = path;
 }
 
 void resetFuzzHost()
@@ -98,7 +104,7 @@ bool shortPathName(const char *, char *dst, std::size_t size)
 
 bool playlistFilePath(char *dst, std::size_t size)
 {
-    return copyText(dst, size, "/nonexistent/vorla-fuzz/savelist");
+    return copyText(dst, size, playlistPath.c_str());
 }
 
 bool startupSoundPath(char *dst, std::size_t size)

@@ -8,3 +8,5 @@
 std::vector<std::string> &fuzzListRows();
 // Clears the list and the recorded commands; call at the start of each input.
 void resetFuzzHost();
+// Where playlistFilePath points; a fixed nonexistent path until set.
+void setFuzzPlaylistPath(const char *path);

@@ -1,9 +1,284 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playlist/playlist_file.h"
 
-bool loadPlaylist()
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/host.h"
+#include "resources/resource.h"
+#include "state/player_state.h"
+#include "state/text.h"
+
+namespace {
+
+// One read of a line: at most PIECE_BYTES - 1 bytes; longer lines come in several pieces.
+constexpr std::size_t PIECE_BYTES = 256;
+constexpr char COUNT_TEMPLATE[] = "%d\n";
+// Directory, a "*" line, name, a "*" line.
+constexpr char RECORD_TEMPLATE[] = "%s\n*\n%s\n*\n";
+constexpr std::size_t RECORD_BYTES = PATH_BYTES + NAME_BYTES + 8;
+constexpr char TEMP_TEMPLATE[] = "%s.XXXXXX";
+
+// The next byte with "\r\n" read as "\n"; a lone "\r" stays.
+int readChar(std::FILE *file)
 {
+    int c = std::getc(file);
+    if (c != '\r')
+        return c;
+    int next = std::getc(file);
+    if (next == '\n')
+        return '\n';
+    if (next != EOF)
+        std::ungetc(next, file);
+    return c;
+}
+
+// Reads at most size - 1 bytes of one line, through its line feed. Returns the bytes read,
+// 0 at the end of the file, -1 at a NUL byte, which no saved text holds.
+int readPiece(std::FILE *file, char *piece, std::size_t size)
+{
+    std::size_t used = 0;
+    while (used + 1 < size) {
+        int c = readChar(file);
+        if (c == EOF)
+            break;
+        if (c == '\0')
+            return -1;
+        piece[used++] = static_cast<char>(c);
+        if (c == '\n')
+            break;
+    }
+    piece[used] = '\0';
+    return static_cast<int>(used);
+}
+
+void skipRestOfLine(std::FILE *file)
+{
+    int c;
+    do {
+        c = readChar(file);
+    } while (c != EOF && c != '\n');
+}
+
+// The count line as atoi reads its first piece; the rest of an overlong line is skipped, not
+// taken as the first directory.
+long long readCount(std::FILE *file)
+{
+    char piece[PIECE_BYTES];
+    int length = readPiece(file, piece, sizeof piece);
+    if (length <= 0)
+        return 0;
+    if (piece[length - 1] != '\n')
+        skipRestOfLine(file);
+    return readDecimal(piece);
+}
+
+// Collects one value: the lines before the next line that starts with "*", joined with their
+// line feeds but without the last one; the "*" line is consumed whole. False, with dst empty,
+// when the file ends first, a NUL byte comes or the value does not fit.
+bool readValue(std::FILE *file, char *dst, std::size_t size)
+{
+    clearText(dst, size);
+    char piece[PIECE_BYTES];
+    bool atLineStart = true;
+    bool pendingLineFeed = false;
+    for (;;) {
+        int length = readPiece(file, piece, sizeof piece);
+        if (length <= 0)
+            break;
+        bool endsLine = piece[length - 1] == '\n';
+        if (atLineStart && piece[0] == '*') {
+            if (!endsLine)
+                skipRestOfLine(file);
+            return true;
+        }
+        if (endsLine)
+            piece[length - 1] = '\0';
+        if (pendingLineFeed && !appendText(dst, size, "\n"))
+            break;
+        if (!appendText(dst, size, piece))
+            break;
+        pendingLineFeed = endsLine;
+        atLineStart = endsLine;
+    }
+    clearText(dst, size);
     return false;
 }
 
-void savePlaylist() {}
+// A regular file only: a folder or a pipe in the file's place reads as no file, and opening
+// never blocks.
+std::FILE *openForReading(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE *file = fdopen(fd, "r");
+    if (!file)
+        close(fd);
+    return file;
+}
+
+// False for a text the reader would not give back unchanged: a line starting with "*" ends a
+// value early, "\r" before a line end is dropped, and an unterminated row is not a text.
+bool isSavable(const char *text, std::size_t size)
+{
+    if (strnlen(text, size) >= size)
+        return false;
+    for (const char *c = text; *c; ++c) {
+        if (*c == '*' && (c == text || c[-1] == '\n'))
+            return false;
+        if (*c == '\r' && (c[1] == '\n' || c[1] == '\0'))
+            return false;
+    }
+    return true;
+}
+
+// Reads row's list text into name; false when the entry cannot be written so that it loads back.
+bool savableEntry(int row, char *name, std::size_t size)
+{
+    return row < MAX_ENTRIES && listText(IDC_PLAYLIST, row, name, size) && isSavable(name, size) &&
+           isSavable(player.dirTable[row], sizeof player.dirTable[row]);
+}
+
+// Creates each missing folder on the way to the file at path.
+bool makeParentFolders(const char *path)
+{
+    char folder[PATH_BYTES];
+    if (!copyText(folder, sizeof folder, path))
+        return false;
+    for (char *slash = std::strchr(folder + 1, '/'); slash; slash = std::strchr(slash + 1, '/')) {
+        *slash = '\0';
+        if (mkdir(folder, 0700) != 0 && errno != EEXIST)
+            return false;
+        *slash = '/';
+    }
+    return true;
+}
+
+// Makes the rename itself durable; the new file is already complete either way.
+void syncParentFolder(const char *path)
+{
+    char folder[PATH_BYTES];
+    if (!copyText(folder, sizeof folder, path))
+        return;
+    char *slash = std::strrchr(folder, '/');
+    if (!slash || slash == folder)
+        return;
+    *slash = '\0';
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+// The count line and the savable records of the first rows entries, flushed to the disk.
+bool writeEntries(std::FILE *file, int rows, int savable)
+{
+    char record[RECORD_BYTES];
+    if (!formatText(record, sizeof record, COUNT_TEMPLATE, savable) || std::fputs(record, file) < 0)
+        return false;
+    char name[NAME_BYTES];
+    for (int row = 0; row < rows; ++row) {
+        if (!savableEntry(row, name, sizeof name))
+            continue;
+        if (!formatText(record, sizeof record, RECORD_TEMPLATE, player.dirTable[row], name) ||
+            std::fputs(record, file) < 0)
+            return false;
+    }
+    return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
+// Writes a temporary file beside the playlist file and renames it over it only once it is
+// complete on the disk; on any failure the temporary file goes and the old file stays.
+bool replacePlaylistFile(int rows, int savable)
+{
+    char path[PATH_BYTES];
+    char temp[PATH_BYTES];
+    if (!playlistFilePath(path, sizeof path) || !makeParentFolders(path) ||
+        !formatText(temp, sizeof temp, TEMP_TEMPLATE, path))
+        return false;
+    int fd = mkostemp(temp, O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::FILE *file = fdopen(fd, "w");
+    if (!file) {
+        close(fd);
+        unlink(temp);
+        return false;
+    }
+    bool written = writeEntries(file, rows, savable);
+    written = std::fclose(file) == 0 && written;
+    if (!written || std::rename(temp, path) != 0) {
+        unlink(temp);
+        return false;
+    }
+    syncParentFolder(path);
+    return true;
+}
+
+} // namespace
+
+bool loadPlaylist()
+{
+    char path[PATH_BYTES];
+    if (!playlistFilePath(path, sizeof path))
+        return false;
+    std::FILE *file = openForReading(path);
+    if (!file)
+        return false;
+    std::memset(player.dirTable, 0, sizeof player.dirTable);
+
+    long long count = readCount(file);
+    int wanted = count < 0 ? 0 : count > MAX_ENTRIES ? MAX_ENTRIES : static_cast<int>(count);
+    char name[NAME_BYTES];
+    int loaded = 0;
+    while (loaded < wanted) {
+        char *dir = player.dirTable[loaded];
+        if (!readValue(file, dir, sizeof player.dirTable[loaded]) ||
+            !readValue(file, name, sizeof name)) {
+            // A broken record ends the list; the whole ones before it stay.
+            clearText(dir, sizeof player.dirTable[loaded]);
+            break;
+        }
+        insertListRow(IDC_PLAYLIST, -1, name);
+        ++loaded;
+    }
+    std::fclose(file);
+
+    player.listCount = loaded;
+    player.dirCount = loaded;
+    player.currentIndex = -1;
+    return true;
+}
+
+void savePlaylist()
+{
+    int rows = listCount(IDC_PLAYLIST);
+    player.listCount = rows;
+    char name[NAME_BYTES];
+    int savable = 0;
+    for (int row = 0; row < rows; ++row) {
+        if (savableEntry(row, name, sizeof name))
+            ++savable;
+    }
+    if (!replacePlaylistFile(rows, savable)) {
+        showError(MSG_PLAYLIST_SAVE_FAILED);
+        return;
+    }
+    if (savable < rows) {
+        char text[LABEL_BYTES];
+        formatText(text, sizeof text, MSG_PLAYLIST_LEFT_OUT_TEMPLATE, rows - savable);
+        showError(text);
+    }
+}

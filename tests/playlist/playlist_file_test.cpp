@@ -1,0 +1,361 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playlist/playlist_file.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include "app/main_dialog.h"
+#include "platform/host.h"
+#include "platform/seams.h"
+#include "resources/resource.h"
+#include "state/player_state.h"
+#include "state/text.h"
+#include "tests/support/fake_host.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// before, then piece times over.
+std::string repeat(const char *piece, int times, const char *before = "")
+{
+    std::string text = before;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// The file as the player writes it: a count line, then four lines per entry.
+std::string savedFile(const Names &dirs, const Names &names)
+{
+    std::string text = std::to_string(names.size()) + "\n";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += dirs[i] + "\n*\n" + names[i] + "\n*\n";
+    return text;
+}
+
+std::string withWindowsLineEnds(const std::string &text)
+{
+    std::string converted;
+    for (char c : text)
+        converted += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return converted;
+}
+
+// Every file under folder with its bytes; a folder maps to "/".
+std::map<std::string, std::string> snapshot(const fs::path &folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &item : fs::recursive_directory_iterator(folder))
+        files[item.path().string()] = item.is_directory() ? "/" : readFile(item.path());
+    return files;
+}
+
+// Set before each start, so a test sees whether loading reset it.
+constexpr int STALE_INDEX = 3;
+
+class PlaylistFile : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetPlayerState();
+        fakes.install();
+    }
+    void TearDown() override
+    {
+        destroyMainDialog();
+        fakes.uninstall();
+        qApp->setStyleSheet(QString());
+    }
+
+    // Opens the window afresh, as at start-up, which loads the playlist file.
+    void startPlayer()
+    {
+        destroyMainDialog();
+        qApp->setStyleSheet(QString());
+        resetPlayerState();
+        player.currentIndex = STALE_INDEX;
+        createMainDialog(mainDialogProc);
+    }
+    void closeWindow() { mainDialogProc(WM_CLOSE, 0, 0); }
+    void addEntry(const std::string &dir, const std::string &name)
+    {
+        ASSERT_TRUE(copyText(player.dirTable[player.dirCount], PATH_BYTES, dir.c_str()));
+        insertListRow(IDC_PLAYLIST, -1, name.c_str());
+        player.listCount = ++player.dirCount;
+    }
+    bool skinAttached() const { return !qApp->styleSheet().isEmpty(); }
+
+    // The entries shown must be exactly names, with dirs in step and nothing current.
+    void expectEntries(const Names &dirs, const Names &names, int currentIndex = -1)
+    {
+        Names shown;
+        char text[NAME_BYTES];
+        for (int row = 0; row < listCount(IDC_PLAYLIST); ++row)
+            shown.push_back(listText(IDC_PLAYLIST, row, text, sizeof text) ? text : "<too long>");
+        EXPECT_EQ(shown, names);
+        Names rows(player.dirTable, player.dirTable + player.dirCount);
+        EXPECT_EQ(rows, dirs);
+        EXPECT_EQ(player.listCount, static_cast<int>(names.size()));
+        EXPECT_EQ(player.dirCount, static_cast<int>(names.size()));
+        if (player.dirCount < MAX_ENTRIES) {
+            EXPECT_EQ(player.dirTable[player.dirCount][0], '\0');
+        }
+        EXPECT_EQ(player.currentIndex, currentIndex);
+    }
+
+    FakeHost fakes;
+};
+
+TEST_F(PlaylistFile, SavedListsLoadAndSaveBackByteForByte)
+{
+    struct Case {
+        const char *what;
+        Names dirs;
+        Names names;
+    };
+    const Case cases[] = {
+        {"two entries", {"/home/user/Music", "/srv/Songs/Old"}, {"a.mp3", "b c.mp3"}},
+        {"chinese and spaces", {"/home/用户/音乐/周杰伦 精选"}, {"七里香 (live).mp3"}},
+        {"252-character name", {"/m"}, {repeat("n", 248) + ".mp3"}},
+        {"255-byte name", {"/m"}, {repeat("歌", 83) + "xy.mp3"}},
+        {"longest directory", {repeat("乐", 1364, "/") + "ab"}, {"a.mp3"}},
+        {"file in the root folder", {""}, {"a.mp3"}},
+        {"name over two lines", {"/m"}, {"first\nsecond.mp3"}},
+        {"empty list", {}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string bytes = savedFile(c.dirs, c.names);
+        writeFile(fakes.playlistFile(), bytes);
+        startPlayer();
+        expectEntries(c.dirs, c.names);
+        EXPECT_TRUE(skinAttached());
+
+        closeWindow();
+        EXPECT_TRUE(dialogEnded());
+        EXPECT_EQ(readFile(fakes.playlistFile()), bytes);
+        EXPECT_TRUE(fakes.messages.empty());
+    }
+}
+
+TEST_F(PlaylistFile, WindowsLineEndsLoadTheSameEntriesAndSaveAsLineFeeds)
+{
+    // The long directory puts a "\r" at the end of a read piece, its "\n" in the next one.
+    const Names dirs = {"C:\\Music", repeat("d", 254, "/"), "/m"};
+    const Names names = {"a.mp3", "b c.mp3", "lone\rreturn.mp3"};
+    writeFile(fakes.playlistFile(), withWindowsLineEnds(savedFile(dirs, names)));
+
+    startPlayer();
+    expectEntries(dirs, names);
+    closeWindow();
+    EXPECT_EQ(readFile(fakes.playlistFile()), savedFile(dirs, names));
+}
+
+TEST_F(PlaylistFile, NoFileStartsEmptyWithoutSkinAndCloseCreatesTheFolders)
+{
+    const fs::path home = fakes.dataHome / "not" / "yet";
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    startPlayer();
+    expectEntries({}, {}, STALE_INDEX);
+    EXPECT_FALSE(skinAttached());
+
+    closeWindow();
+    EXPECT_EQ(readFile(home / "vorla" / "savelist"), "0\n");
+    EXPECT_TRUE(fakes.messages.empty());
+
+    // A folder in the file's place is no playlist file either.
+    fs::remove(home / "vorla" / "savelist");
+    fs::create_directories(home / "vorla" / "savelist");
+    startPlayer();
+    expectEntries({}, {}, STALE_INDEX);
+    EXPECT_FALSE(skinAttached());
+}
+
+TEST_F(PlaylistFile, CountLineDecidesHowManyOfThePresentRecordsLoad)
+{
+    struct Case {
+        std::string countLine;
+        std::size_t loaded;
+    };
+    // The last: the rest of an overlong count line is skipped, not taken as the first directory.
+    const Case cases[] = {{"3", 3},
+                          {"2", 2},
+                          {"7", 3},
+                          {"0", 0},
+                          {"abc", 0},
+                          {"", 0},
+                          {"-1", 0},
+                          {"  +2", 2},
+                          {"2 songs", 2},
+                          {"99999999999999999999999", 3},
+                          {repeat(" ", 300, "1"), 1}};
+    const Names dirs = {"/a", "/b", "/c"};
+    const Names names = {"1.mp3", "2.mp3", "3.mp3"};
+    const std::string records = savedFile(dirs, names).substr(2);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.countLine);
+        writeFile(fakes.playlistFile(), c.countLine + "\n" + records);
+        startPlayer();
+        expectEntries(Names(dirs.begin(), dirs.begin() + c.loaded),
+                      Names(names.begin(), names.begin() + c.loaded));
+        EXPECT_TRUE(skinAttached());
+    }
+}
+
+TEST_F(PlaylistFile, ListStopsAtCapacity)
+{
+    Names dirs, names;
+    for (int i = 0; i < 300; ++i) {
+        dirs.push_back(std::string("/music/").append(std::to_string(i)));
+        names.push_back(std::to_string(i) + ".mp3");
+    }
+    writeFile(fakes.playlistFile(), savedFile(dirs, names));
+    startPlayer();
+    expectEntries(Names(dirs.begin(), dirs.begin() + MAX_ENTRIES),
+                  Names(names.begin(), names.begin() + MAX_ENTRIES));
+
+    closeWindow();
+    EXPECT_EQ(readFile(fakes.playlistFile()).substr(0, 4), "256\n");
+}
+
+TEST_F(PlaylistFile, BrokenTailIsDroppedAndWholeRecordsKept)
+{
+    const std::string whole = "3\n/a\n*\n1.mp3\n*\n";
+    const std::string after = "/c\n*\n3.mp3\n*\n";
+    struct Case {
+        const char *what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"file ends after a directory", whole + "/b\n*\n"},
+        {"name never ended by a star line", whole + "/b\n*\n2.mp3\n"},
+        {"directory never ended", whole + "/b\n/b2"},
+        {"name longer than its buffer",
+         whole + repeat("n", NAME_BYTES, "/b\n*\n") + "\n*\n" + after},
+        {"directory longer than its row",
+         whole + repeat("d", PATH_BYTES - 1, "/") + "\n*\nb\n*\n" + after},
+        {"NUL byte in a name", whole + "/b\n*\n2" + std::string(1, '\0') + ".mp3\n*\n" + after},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(fakes.playlistFile(), c.bytes);
+        startPlayer();
+        expectEntries({"/a"}, {"1.mp3"});
+    }
+}
+
+TEST_F(PlaylistFile, StarLinesEndValuesWhateverFollowsTheStar)
+{
+    struct Case {
+        const char *what;
+        std::string bytes;
+        Names dirs;
+        Names names;
+    };
+    const Case cases[] = {
+        {"last star line without line end", "1\n/a\n*\nx.mp3\n*", {"/a"}, {"x.mp3"}},
+        {"value with no line before its star", "1\n*\nx.mp3\n*\n", {""}, {"x.mp3"}},
+        {"star lines carrying more text",
+         repeat("j", 400, "2\n/a\n*junk\nx.mp3\n* ") + "\n/b\n*\ny.mp3\n*\n",
+         {"/a", "/b"},
+         {"x.mp3", "y.mp3"}},
+        {"star inside a line", "1\n/a*\n*\n *x.mp3\n*\n", {"/a*"}, {" *x.mp3"}},
+        {"star at the start of a line's second piece",
+         repeat("d", 254, "1\n/") + "*x\n*\na.mp3\n*\n",
+         {repeat("d", 254, "/") + "*x"},
+         {"a.mp3"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(fakes.playlistFile(), c.bytes);
+        startPlayer();
+        expectEntries(c.dirs, c.names);
+    }
+}
+
+TEST_F(PlaylistFile, FailedSaveKeepsTheOldFileTellsTheUserOnceAndCloses)
+{
+    const fs::path folder = fakes.playlistFile().parent_path();
+    struct Case {
+        const char *what;
+        std::function<void()> breakDisk;
+        std::function<void()> repair;
+    };
+    rlimit oldLimit{};
+    getrlimit(RLIMIT_FSIZE, &oldLimit);
+    const Case cases[] = {
+        {"disk full",
+         [&] {
+             std::signal(SIGXFSZ, SIG_IGN);
+             rlimit tiny = {16, oldLimit.rlim_max};
+             setrlimit(RLIMIT_FSIZE, &tiny);
+         },
+         [&] {
+             setrlimit(RLIMIT_FSIZE, &oldLimit);
+             std::signal(SIGXFSZ, SIG_DFL);
+         }},
+        {"folder read-only",
+         [&] { fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec); },
+         [&] { fs::permissions(folder, fs::perms::owner_all); }},
+        {"a folder in the file's place",
+         [&] {
+             fs::remove(fakes.playlistFile());
+             writeFile(fakes.playlistFile() / "keep", "kept");
+         },
+         [] {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (std::string(c.what) == "folder read-only" && geteuid() == 0)
+            continue; // permissions do not stop root
+        fakes.messages.clear();
+        fs::remove_all(folder);
+        writeFile(fakes.playlistFile(), savedFile({"/a", "/b"}, {"1.mp3", "2.mp3"}));
+        startPlayer();
+        addEntry("/c", "3.mp3");
+        c.breakDisk();
+        const auto before = snapshot(folder);
+        closeWindow();
+        const auto after = snapshot(folder);
+        c.repair();
+
+        EXPECT_EQ(after, before);
+        EXPECT_TRUE(dialogEnded());
+        ASSERT_EQ(fakes.messages.size(), 1u);
+        EXPECT_EQ(fakes.messages[0].text, MSG_PLAYLIST_SAVE_FAILED);
+        EXPECT_TRUE(fakes.messages[0].isError);
+    }
+}
+
+TEST_F(PlaylistFile, EntriesTheFileCannotHoldAreLeftOutWithOneMessage)
+{
+    startPlayer();
+    addEntry("/a", "1.mp3");
+    addEntry("/a", "*star.mp3");
+    addEntry("/b\n*c", "x.mp3");
+    addEntry("/a", "cr\r");
+    addEntry("/d", "2.mp3");
+    closeWindow();
+
+    EXPECT_EQ(readFile(fakes.playlistFile()), savedFile({"/a", "/d"}, {"1.mp3", "2.mp3"}));
+    char expected[LABEL_BYTES];
+    ASSERT_TRUE(formatText(expected, sizeof expected, MSG_PLAYLIST_LEFT_OUT_TEMPLATE, 3));
+    ASSERT_EQ(fakes.messages.size(), 1u);
+    EXPECT_EQ(fakes.messages[0].text, expected);
+    EXPECT_TRUE(dialogEnded());
+}
+
+} // namespace
