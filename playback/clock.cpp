@@ -1,4 +1,130 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/clock.h"
 
-void onClockTick() {}
+#include "media/media_channel.h"
+#include "platform/host.h"
+#include "resources/resource.h"
+#include "state/player_state.h"
+#include "state/sequences.h"
+#include "state/text.h"
+
+namespace {
+
+void resetClock()
+{
+    player.elapsedMin = 0;
+    player.elapsedSec = 0;
+}
+
+void showElapsed()
+{
+    formatClock(player.elapsedMin, player.elapsedSec, player.elapsedText,
+                sizeof player.elapsedText);
+    setControlText(IDC_ELAPSED, player.elapsedText);
+}
+
+// Minutes and seconds are compared separately: a 2:59 track seeked to 2:59 ends only at 3:59.
+bool hasTrackEnded()
+{
+    return player.elapsedSec >= player.totalSec && player.elapsedMin >= player.totalMin;
+}
+
+bool isLastEntry()
+{
+    return player.currentIndex + 1 >= player.listCount;
+}
+
+void sendClose()
+{
+    formatText(player.closeCommand, sizeof player.closeCommand, CLOSE_TEMPLATE, player.shortPath);
+    sendCommand(player.closeCommand, nullptr, 0);
+}
+
+// Nothing is current any more; shortPath keeps the ended track's name.
+void endSingleOnce()
+{
+    player.currentIndex = -1;
+    resetClock();
+    killTimer(CLOCK_TIMER_ID);
+    sendClose();
+    resetDisplay();
+}
+
+// The timer keeps running; length, range and total label stay those of the same track.
+void replaySameTrack()
+{
+    resetClock();
+    formatText(player.playCommand, sizeof player.playCommand, PLAY_TEMPLATE, player.shortPath);
+    sendClose();
+    blockingWait(TRACK_CHANGE_WAIT_MS);
+    showElapsed();
+    setSliderValue(IDC_POSITION, 0);
+    sendCommand(player.playCommand, nullptr, 0);
+    applyVolume();
+}
+
+// The last entry ended in order: the device is left to run out and the last entry stays current.
+void endAtListEnd()
+{
+    setControlText(IDC_TITLE, " ");
+    killTimer(CLOCK_TIMER_ID);
+    setControlText(IDC_TOTALTIME, "0:00");
+    setControlText(IDC_ELAPSED, "0:00");
+    resetClock();
+}
+
+// Starts the entry after the current one with the timer still running. The elapsed label keeps
+// the ended track's time until the next tick.
+void advance()
+{
+    clearText(player.closeCommand, sizeof player.closeCommand);
+    clearText(player.playCommand, sizeof player.playCommand);
+    clearText(player.trackName, sizeof player.trackName);
+    clearText(player.longPath, sizeof player.longPath);
+    sendClose();
+    blockingWait(TRACK_CHANGE_WAIT_MS);
+    player.currentIndex += 1;
+    clearText(player.shortPath, sizeof player.shortPath);
+    selectRow(IDC_PLAYLIST, player.currentIndex);
+    trackPath(player.currentIndex);
+    formatText(player.playCommand, sizeof player.playCommand, PLAY_TEMPLATE, player.shortPath);
+    sendCommand(player.playCommand, nullptr, 0);
+    setControlText(IDC_TITLE, player.trackName);
+    loadTrackLength();
+    applyVolume();
+    resetClock();
+}
+
+} // namespace
+
+void onClockTick()
+{
+    player.elapsedSec += 1;
+    if (player.elapsedSec >= 60) {
+        player.elapsedSec = 0;
+        player.elapsedMin += 1;
+    }
+    showElapsed();
+
+    if (hasTrackEnded()) {
+        switch (static_cast<PlayMode>(comboSelection(IDC_MODE))) {
+        case PlayMode::SingleOnce: endSingleOnce(); return;
+        case PlayMode::SingleLoop: replaySameTrack(); return;
+        case PlayMode::Sequential:
+            if (isLastEntry())
+                endAtListEnd();
+            else
+                advance();
+            break;
+        case PlayMode::ListLoop:
+            resetClock();
+            // Wraps: the advance then starts entry 0.
+            if (isLastEntry())
+                player.currentIndex = -1;
+            advance();
+            break;
+        default: break; // no mode selected: the clock just runs on
+        }
+    }
+    setSliderValue(IDC_POSITION, player.elapsedMin * 60 + player.elapsedSec);
+}
