@@ -1,10 +1,109 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/host.h"
+// The file-selection dialog and the selection buffer it fills.
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QFile>
+#include <QFileDialog>
+#include <QStringList>
+
+#include "platform/main_window.h"
 #include "platform/seams.h"
+#include "state/player_state.h"
 
 namespace {
 
 FileDialogHandler fileDialogHandler;
+
+// Linux names are case-sensitive; the filter takes .mp3 in any letter case.
+constexpr char MP3_FILTER[] = "mp3 (*.mp3 *.mP3 *.Mp3 *.MP3)";
+
+// The user's choice as absolute paths in the file system's encoding; false when cancelled.
+bool askForFiles(std::vector<std::string> &paths)
+{
+    if (fileDialogHandler)
+        return fileDialogHandler(paths);
+    QStringList files = QFileDialog::getOpenFileNames(mainDialog(), QString(), QString(),
+                                                      QString::fromUtf8(MP3_FILTER));
+    for (const QString &file : files) {
+        QByteArray path = QFile::encodeName(file);
+        paths.emplace_back(path.constData(), static_cast<std::size_t>(path.size()));
+    }
+    return !paths.empty();
+}
+
+// An absolute path to a file with a name, short enough to be played back once rebuilt.
+bool isUsablePath(std::string_view path)
+{
+    std::size_t slash = path.rfind('/');
+    return !path.empty() && path[0] == '/' && path.find('\0') == std::string_view::npos &&
+           path.size() < PATH_BYTES && slash != std::string_view::npos &&
+           path.size() - slash - 1 > 0 && path.size() - slash - 1 < NAME_BYTES;
+}
+
+std::string_view directoryOf(std::string_view path)
+{
+    return path.substr(0, path.rfind('/'));
+}
+
+std::string_view nameOf(std::string_view path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Writes text and its NUL at *at when they fit before the final empty string.
+bool put(char *buffer, std::size_t size, std::size_t &at, std::string_view text)
+{
+    if (text.size() + 2 > size - at)
+        return false;
+    std::memcpy(buffer + at, text.data(), text.size());
+    at += text.size();
+    buffer[at++] = '\0';
+    return true;
+}
+
+// One file: its full path NUL NUL. Several: directory NUL names NUL ... NUL. Files in another
+// folder than the first usable one, unusable paths and names past the buffer's end are counted
+// in leftOut. False when nothing could be written.
+bool writeSelection(const std::vector<std::string> &paths, char *buffer, std::size_t size,
+                    int &leftOut)
+{
+    std::vector<std::string_view> usable;
+    for (const std::string &path : paths) {
+        bool sameFolder = usable.empty() || directoryOf(path) == directoryOf(usable.front());
+        if (isUsablePath(path) && sameFolder)
+            usable.push_back(path);
+        else
+            ++leftOut;
+    }
+    std::size_t at = 0;
+    if (usable.size() == 1) {
+        if (put(buffer, size, at, usable.front())) {
+            buffer[at] = '\0';
+            return true;
+        }
+        ++leftOut;
+        return false;
+    }
+    std::size_t written = 0;
+    if (!usable.empty() && put(buffer, size, at, directoryOf(usable.front()))) {
+        for (std::string_view path : usable) {
+            if (!put(buffer, size, at, nameOf(path)))
+                break;
+            ++written;
+        }
+    }
+    leftOut += static_cast<int>(usable.size() - written);
+    if (written == 0) {
+        if (size > 0)
+            buffer[0] = '\0';
+        return false;
+    }
+    buffer[at] = '\0';
+    return true;
+}
 
 } // namespace
 
@@ -15,9 +114,13 @@ void setFileDialogHandler(FileDialogHandler handler)
 
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
 {
-    if (leftOut)
-        *leftOut = 0;
+    int ignored = 0;
+    int &left = leftOut ? *leftOut : ignored;
+    left = 0;
     if (size > 0)
-        buffer[0] = '\0';
-    return false;
+        std::memset(buffer, 0, size);
+    std::vector<std::string> paths;
+    if (!askForFiles(paths))
+        return false;
+    return writeSelection(paths, buffer, size, left);
 }

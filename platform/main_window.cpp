@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -256,6 +257,8 @@ int runMainDialog(int argc, char **argv, DialogProc proc)
     std::unique_ptr<QApplication> application;
     if (!QApplication::instance())
         application = std::make_unique<QApplication>(argc, argv);
+    // The program's icon; the window itself sets none, as the desktop shows the program's.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorla/icon-48.png")));
     createMainDialog(proc);
     StartupProbe probe;
     if (qEnvironmentVariableIsSet("VORLA_STARTUP_PROBE"))
@@ -340,8 +343,15 @@ void insertListRow(int id, int row, const char *text)
 void deleteListRow(int id, int row)
 {
     auto *list = controlAs<QListWidget>(id);
-    if (list && row >= 0 && row < list->count())
-        delete list->takeItem(row);
+    if (!list || row < 0 || row >= list->count())
+        return;
+    bool wasSelected = listSelection(id) == row;
+    delete list->takeItem(row);
+    // A list box selects nothing once its selected entry is gone; Qt would select the next.
+    if (wasSelected) {
+        list->clearSelection();
+        list->setCurrentRow(-1);
+    }
 }
 
 void selectRow(int id, int row)
