@@ -2,6 +2,8 @@
 # make run   install what is missing, build a release build, start the player
 # make test  install what is missing, build, run the whole suite headless
 # make bench build and run the benchmarks
+MAKEFLAGS += --no-print-directory
+
 .PHONY: deps run test bench release install
 
 deps:
