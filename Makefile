@@ -21,3 +21,7 @@ test: deps
 
 bench: deps
 	@tools/bench.sh
+
+PREFIX ?= /usr/local
+install: release
+	@cmake --install build-release --prefix "$(PREFIX)"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file-selection dialog and the selection buffer it fills.
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "platform/file_drop.h"
 #include "platform/main_window.h"
 #include "platform/seams.h"
 #include "state/player_state.h"
@@ -16,6 +18,7 @@
 namespace {
 
 FileDialogHandler fileDialogHandler;
+std::optional<DropBatch> pendingDrop;
 
 // Linux names are case-sensitive; the filter takes .mp3 in any letter case.
 constexpr char MP3_FILTER[] = "mp3 (*.mp3 *.mP3 *.Mp3 *.MP3)";
@@ -112,6 +115,11 @@ void setFileDialogHandler(FileDialogHandler handler)
     fileDialogHandler = std::move(handler);
 }
 
+void setDroppedFiles(DropBatch batch)
+{
+    pendingDrop = std::move(batch);
+}
+
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
 {
     int ignored = 0;
@@ -120,7 +128,12 @@ bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
     if (size > 0)
         std::memset(buffer, 0, size);
     std::vector<std::string> paths;
-    if (!askForFiles(paths))
+    if (pendingDrop) {
+        paths = std::move(pendingDrop->paths);
+        left += pendingDrop->extraLeftOut;
+        pendingDrop.reset();
+    } else if (!askForFiles(paths)) {
         return false;
+    }
     return writeSelection(paths, buffer, size, left);
 }

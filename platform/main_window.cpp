@@ -8,19 +8,25 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/file_drop.h"
 #include "platform/seams.h"
+#include "state/player_state.h"
 
 namespace {
 
@@ -112,6 +118,10 @@ QWidget *MainDialog::createControl(const ControlTemplate &item)
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setSortingEnabled(false);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        list->setAcceptDrops(true);
+        list->viewport()->setAcceptDrops(true);
+        list->installEventFilter(this);
+        list->viewport()->installEventFilter(this);
         connect(list, &QListWidget::itemDoubleClicked, this,
                 [this, id = item.id] { sendCommand(id, LBN_DBLCLK); });
         widget = list;
@@ -147,6 +157,7 @@ QWidget *MainDialog::createControl(const ControlTemplate &item)
     }
     }
     widget->setGeometry(geometry);
+    widget->setAccessibleName(QString::fromUtf8(item.accessibleName));
     if (item.id != IDC_STATIC)
         widget->setObjectName(QString::number(item.id));
     return widget;
@@ -168,6 +179,71 @@ QWidget *MainDialog::control(int id) const
 void MainDialog::sendCommand(int id, int notification)
 {
     m_proc(WM_COMMAND, makeWParam(id, notification), 0);
+}
+
+namespace {
+
+// The local audio files among a drag's URLs, in order.
+std::vector<std::string> droppedAudioFiles(const QMimeData *data)
+{
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        QByteArray path = QFile::encodeName(url.toLocalFile());
+        if (url.isLocalFile() && isAudioFileName(path.toStdString()))
+            paths.push_back(path.toStdString());
+    }
+    return paths;
+}
+
+} // namespace
+
+bool MainDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    QWidget *list = control(IDC_PLAYLIST);
+    if (!list || (watched != list && watched != static_cast<QListWidget *>(list)->viewport()))
+        return QDialog::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // On the list, Space plays or pauses and Delete deletes, through the buttons' routes.
+        int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Space) {
+            sendCommand(isClockRunning() ? IDC_PAUSE : IDC_PLAY, 0);
+            return true;
+        }
+        if (key == Qt::Key_Delete) {
+            sendCommand(IDC_DELETE, 0);
+            return true;
+        }
+        break;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (droppedAudioFiles(drag->mimeData()).empty())
+            drag->ignore();
+        else
+            drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        std::vector<std::string> paths = droppedAudioFiles(drop->mimeData());
+        if (paths.empty())
+            return true;
+        drop->acceptProposedAction();
+        int room = MAX_ENTRIES - static_cast<QListWidget *>(list)->count();
+        for (DropBatch &batch : planDrop(paths, room)) {
+            setDroppedFiles(std::move(batch));
+            sendCommand(IDC_ADD, 0);
+        }
+        return true;
+    }
+    default: break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void MainDialog::endWith(int result)
