@@ -15,24 +15,12 @@
 #include "state/player_state.h"
 #include "state/text.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/window_test.h"
 
 namespace {
 
-class DesktopIntegration : public testing::Test {
+class DesktopIntegration : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        resetPlayerState();
-        fakes.install();
-        createMainDialog(mainDialogProc);
-        fakes.commands.clear();
-    }
-    void TearDown() override
-    {
-        destroyMainDialog();
-        fakes.uninstall();
-    }
-
     QListWidget *list() { return qobject_cast<QListWidget *>(mainDialog()->control(IDC_PLAYLIST)); }
 
     // Delivers a drop of these files on the list, as a file manager would.
@@ -59,7 +47,6 @@ protected:
         QApplication::sendEvent(list(), &event);
     }
 
-    FakeHost fakes;
     TempDir music;
 };
 

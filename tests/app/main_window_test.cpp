@@ -18,27 +18,13 @@
 #include "resources/main_template.h"
 #include "state/player_state.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/window_test.h"
 
 namespace {
 
-class MainWindow : public testing::Test {
+class MainWindow : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        resetPlayerState();
-        fakes.install();
-        createMainDialog(mainDialogProc);
-    }
-    void TearDown() override
-    {
-        destroyMainDialog();
-        fakes.uninstall();
-        qApp->setStyleSheet(QString());
-    }
-
     QWidget *control(int id) { return mainDialog()->control(id); }
-
-    FakeHost fakes;
 };
 
 bool hasKind(QWidget *widget, ControlKind kind)
@@ -169,6 +155,9 @@ TEST_F(MainWindow, FirstStartWithoutPlaylistFile)
 
 TEST_F(MainWindow, StartupSoundIsTheFirstCommandAndFailsQuietlyWhenMissing)
 {
+    destroyMainDialog();
+    createMainDialog(mainDialogProc);
+
     ASSERT_FALSE(fakes.commands.empty());
     EXPECT_EQ(fakes.commands.front(), "play ");
     EXPECT_TRUE(fakes.messages.empty());

@@ -17,6 +17,7 @@
 #include "state/player_state.h"
 #include "state/sequences.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/window_test.h"
 
 namespace fs = std::filesystem;
 
@@ -33,21 +34,8 @@ std::ostream &operator<<(std::ostream &out, const Entry &entry)
     return out << entry.dir << " | " << entry.name;
 }
 
-class Editing : public testing::Test {
+class Editing : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        resetPlayerState();
-        fakes.install();
-        createMainDialog(mainDialogProc);
-        fakes.commands.clear();
-    }
-    void TearDown() override
-    {
-        destroyMainDialog();
-        fakes.uninstall();
-    }
-
     // Creates an empty file under the temporary folder and returns its absolute path.
     std::string makeFile(const std::string &relative)
     {
@@ -97,7 +85,6 @@ protected:
         EXPECT_EQ(player.dirCount, player.listCount);
     }
 
-    FakeHost fakes;
     TempDir music;
 };
 

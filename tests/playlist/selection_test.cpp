@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "state/player_state.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/window_test.h"
 
 namespace {
 
@@ -21,20 +22,8 @@ std::vector<char> bufferOf(const std::string &bytes)
     return std::vector<char>(bytes.begin(), bytes.end());
 }
 
-class SelectionBuffer : public testing::Test {
+class SelectionBuffer : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        resetPlayerState();
-        fakes.install();
-        createMainDialog(mainDialogProc);
-    }
-    void TearDown() override
-    {
-        destroyMainDialog();
-        fakes.uninstall();
-    }
-
     std::vector<std::string> rows() const
     {
         std::vector<std::string> result;
@@ -45,8 +34,6 @@ protected:
         }
         return result;
     }
-
-    FakeHost fakes;
 };
 
 } // namespace

@@ -16,32 +16,18 @@
 #include "state/player_state.h"
 #include "state/text.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/window_test.h"
 
 namespace {
 
-class Sequences : public testing::Test {
+class Sequences : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        resetPlayerState();
-        fakes.install();
-        createMainDialog(mainDialogProc);
-        fakes.commands.clear();
-    }
-    void TearDown() override
-    {
-        destroyMainDialog();
-        fakes.uninstall();
-    }
-
     std::string label(int id)
     {
         char text[LABEL_BYTES];
         controlText(id, text, sizeof text);
         return text;
     }
-
-    FakeHost fakes;
 };
 
 } // namespace

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include "app/main_dialog.h"
+#include "platform/seams.h"
+#include "state/player_state.h"
+#include "tests/support/fake_host.h"
+
+// The real main window offscreen behind the host doubles: a fresh record and data folder, the
+// window built and initialised, and the start-up command already cleared from the record.
+class WindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetPlayerState();
+        fakes.install();
+        createMainDialog(mainDialogProc);
+        fakes.commands.clear();
+    }
+    void TearDown() override
+    {
+        destroyMainDialog();
+        fakes.uninstall();
+        qApp->setStyleSheet(QString());
+    }
+
+    FakeHost fakes;
+};
