@@ -10,6 +10,7 @@
 
 #include "platform/main_window.h"
 #include "platform/media_engine.h"
+#include "platform/mpris.h"
 #include "platform/seams.h"
 
 namespace {
@@ -75,6 +76,7 @@ void showError(const char *text)
     }
     QMessageBox box(QMessageBox::Critical, QStringLiteral("错误!"), QString::fromUtf8(text),
                     QMessageBox::Ok, mainDialog());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -86,19 +88,22 @@ void showMessage(const char *caption, const char *text)
     }
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(caption), QString::fromUtf8(text),
                     QMessageBox::Ok, mainDialog());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
-void setTimer(int, int milliseconds, TimerProc proc)
+void setTimer(int id, int milliseconds, TimerProc proc)
 {
     clockProc = proc;
     theClockTimer().start(milliseconds);
+    noteWindowChange(WindowChange::Clock, id);
 }
 
-void killTimer(int)
+void killTimer(int id)
 {
     if (clockTimer)
         clockTimer->stop();
+    noteWindowChange(WindowChange::Clock, id);
 }
 
 bool isClockRunning()

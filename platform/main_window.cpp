@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "platform/file_drop.h"
+#include "platform/mpris.h"
 #include "platform/seams.h"
 #include "state/player_state.h"
 
@@ -139,7 +140,13 @@ QWidget *MainDialog::createControl(const ControlTemplate &item)
         widget = slider;
         break;
     }
-    case ControlKind::StaticText: widget = new QLabel(text, m_client); break;
+    case ControlKind::StaticText: {
+        auto *label = new QLabel(text, m_client);
+        // File names are shown as they are, never read as markup.
+        label->setTextFormat(Qt::PlainText);
+        widget = label;
+        break;
+    }
     case ControlKind::StaticPicture: {
         auto *picture = new QLabel(m_client);
         QPixmap banner(QStringLiteral(":/vorla/banner.png"));
@@ -339,7 +346,9 @@ int runMainDialog(int argc, char **argv, DialogProc proc)
     StartupProbe probe;
     if (qEnvironmentVariableIsSet("VORLA_STARTUP_PROBE"))
         theDialog->installEventFilter(&probe);
+    startMpris(proc);
     int result = theDialog->exec();
+    stopMpris();
     destroyMainDialog();
     return result;
 }
@@ -356,6 +365,7 @@ void setControlText(int id, const char *text)
         label->setText(QString::fromUtf8(text));
     else if (auto *button = controlAs<QPushButton>(id))
         button->setText(QString::fromUtf8(text));
+    noteWindowChange(WindowChange::Text, id);
 }
 
 namespace {
@@ -471,10 +481,12 @@ void setSliderValue(int id, int value)
 {
     if (auto *slider = controlAs<QSlider>(id))
         slider->setValue(value);
+    noteWindowChange(WindowChange::SliderValue, id);
 }
 
 void setSliderRange(int id, int minimum, int maximum)
 {
     if (auto *slider = controlAs<QSlider>(id))
         slider->setRange(minimum, maximum);
+    noteWindowChange(WindowChange::SliderRange, id);
 }

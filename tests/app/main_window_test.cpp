@@ -230,3 +230,11 @@ TEST_F(MainWindow, CloseBoxEndsTheDialogWithZero)
     EXPECT_EQ(runMainDialog(1, argv, mainDialogProc), 0);
     EXPECT_EQ(mainDialog(), nullptr);
 }
+
+TEST_F(MainWindow, TitleShowsMarkupInANameAsPlainText)
+{
+    setControlText(IDC_TITLE, "<i>x</i>.mp3");
+    auto *title = qobject_cast<QLabel *>(control(IDC_TITLE));
+    EXPECT_EQ(title->textFormat(), Qt::PlainText);
+    EXPECT_EQ(title->text(), QStringLiteral("<i>x</i>.mp3"));
+}
