@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The window as an MPRIS2 media player on D-Bus (org.mpris.MediaPlayer2.vorla), for media keys
+// and the desktop's player controls. What it publishes is read from what the window shows;
+// every request enters the dialog procedure the way the window's own controls send it.
+
+#include "platform/host.h"
+
+// Publishes the main window on the session bus. False, with nothing published, when there is
+// no session bus or the name is taken; the player runs the same either way.
+bool startMpris(DialogProc proc);
+// The same on the bus at busAddress, a D-Bus address such as "unix:path=/run/bus".
+bool startMpris(DialogProc proc, const char *busAddress);
+// Withdraws the player from the bus and closes the connection; nothing when not published.
+void stopMpris();
+
+// What a host function changed on the window.
+enum class WindowChange { Text, SliderValue, SliderRange, Clock };
+// Called by the host functions after each change to the window: listeners hear of the changes
+// once the current event has been handled. A new range of the position slider is a new track.
+void noteWindowChange(WindowChange change, int id);
