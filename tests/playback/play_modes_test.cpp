@@ -102,10 +102,7 @@ TEST_F(PlayModes, SingleOnceClosesTheTrackAndLeavesNothingCurrent)
     EXPECT_TRUE(fakes.waits.empty());
     EXPECT_EQ(player.currentIndex, -1);
     EXPECT_FALSE(isClockRunning());
-    EXPECT_EQ(label(IDC_TITLE), " ");
-    EXPECT_EQ(label(IDC_TOTALTIME), "0:00");
-    EXPECT_EQ(label(IDC_ELAPSED), "0:00");
-    EXPECT_EQ(sliderValue(IDC_POSITION), 0);
+    expectDisplayReset();
     EXPECT_EQ(player.shortPath, device(0));
     EXPECT_EQ(listSelection(IDC_PLAYLIST), 0);
 }
@@ -182,10 +179,7 @@ TEST_F(PlayModes, SequentialStopsOnTheLastEntryThenNextRefusesAndPlayCountsAgain
     EXPECT_TRUE(fakes.waits.empty());
     EXPECT_EQ(player.currentIndex, 1);
     EXPECT_FALSE(isClockRunning());
-    EXPECT_EQ(label(IDC_TITLE), " ");
-    EXPECT_EQ(label(IDC_TOTALTIME), "0:00");
-    EXPECT_EQ(label(IDC_ELAPSED), "0:00");
-    EXPECT_EQ(sliderValue(IDC_POSITION), 0);
+    expectDisplayReset();
 
     click(IDC_NEXT);
     EXPECT_EQ(fakes.lastError(), MSG_NEXT_AT_END);

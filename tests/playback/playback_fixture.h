@@ -112,6 +112,14 @@ protected:
         controlText(id, text, sizeof text);
         return text;
     }
+    // Blank title, both time labels "0:00", position slider at 0.
+    void expectDisplayReset()
+    {
+        EXPECT_EQ(label(IDC_TITLE), " ");
+        EXPECT_EQ(label(IDC_TOTALTIME), "0:00");
+        EXPECT_EQ(label(IDC_ELAPSED), "0:00");
+        EXPECT_EQ(sliderValue(IDC_POSITION), 0);
+    }
     std::string device(int row) const { return shortNames.at(row); }
     std::string command(const char *verb, int row) const { return verb + (" " + device(row)); }
     // The three commands of a track start, in the order of a double-click or Play from rest.

@@ -82,10 +82,7 @@ TEST_F(Transport, StopClosesResetsTheDisplayAndKeepsTheStoppedTrackName)
     EXPECT_EQ(fakes.commands, Commands{command("close", 0)});
     EXPECT_EQ(player.currentIndex, -1);
     EXPECT_FALSE(isClockRunning());
-    EXPECT_EQ(label(IDC_TITLE), " ");
-    EXPECT_EQ(label(IDC_TOTALTIME), "0:00");
-    EXPECT_EQ(label(IDC_ELAPSED), "0:00");
-    EXPECT_EQ(sliderValue(IDC_POSITION), 0);
+    expectDisplayReset();
     EXPECT_EQ(player.shortPath, device(0));
     EXPECT_EQ(player.elapsedSec, 7);
 }
