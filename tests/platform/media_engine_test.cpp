@@ -430,7 +430,9 @@ TEST_F(MediaOutput, PauseHoldsThePositionAndPlayResumesFromIt)
     useSink(rawFileSink(out, true));
     std::string name = deviceName(file("noise_short.mp3"));
     ASSERT_EQ(run("play " + name), 0);
-    pause(400);
+    // A loaded machine may take a while to deliver the first samples.
+    ASSERT_TRUE(waitFor([&] { return fs::exists(out) && fs::file_size(out) > 0; }, 3000));
+    pause(200);
     ASSERT_EQ(run("pause " + name), 0);
     pause(50);
     auto held = fs::file_size(out);
