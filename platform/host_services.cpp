@@ -56,6 +56,7 @@ void resetSeams()
 {
     seams = Seams();
     setFileDialogHandler(nullptr);
+    setPasswordHomeLookup(nullptr);
     if (clockTimer)
         clockTimer->stop();
     clockProc = nullptr;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playlist/playlist_file.h"
 
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +11,7 @@
 
 #include "platform/host.h"
 #include "resources/resource.h"
+#include "state/file_replace.h"
 #include "state/player_state.h"
 #include "state/text.h"
 
@@ -22,7 +23,6 @@ constexpr char COUNT_TEMPLATE[] = "%d\n";
 // Directory, a "*" line, name, a "*" line.
 constexpr char RECORD_TEMPLATE[] = "%s\n*\n%s\n*\n";
 constexpr std::size_t RECORD_BYTES = PATH_BYTES + NAME_BYTES + 8;
-constexpr char TEMP_TEMPLATE[] = "%s.XXXXXX";
 
 // The next byte with "\r\n" read as "\n"; a lone "\r" stays.
 int readChar(std::FILE *file)
@@ -150,39 +150,7 @@ bool savableEntry(int row, char *name, std::size_t size)
            isSavable(player.dirTable[row], sizeof player.dirTable[row]);
 }
 
-// Creates each missing folder on the way to the file at path.
-bool makeParentFolders(const char *path)
-{
-    char folder[PATH_BYTES];
-    if (!copyText(folder, sizeof folder, path))
-        return false;
-    for (char *slash = std::strchr(folder + 1, '/'); slash; slash = std::strchr(slash + 1, '/')) {
-        *slash = '\0';
-        if (mkdir(folder, 0700) != 0 && errno != EEXIST)
-            return false;
-        *slash = '/';
-    }
-    return true;
-}
-
-// Makes the rename itself durable; the new file is already complete either way.
-void syncParentFolder(const char *path)
-{
-    char folder[PATH_BYTES];
-    if (!copyText(folder, sizeof folder, path))
-        return;
-    char *slash = std::strrchr(folder, '/');
-    if (!slash || slash == folder)
-        return;
-    *slash = '\0';
-    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    fsync(fd);
-    close(fd);
-}
-
-// The count line and the savable records of the first rows entries, flushed to the disk.
+// The count line and the savable records of the first rows entries.
 bool writeEntries(std::FILE *file, int rows, int savable)
 {
     char record[RECORD_BYTES];
@@ -196,35 +164,48 @@ bool writeEntries(std::FILE *file, int rows, int savable)
             std::fputs(record, file) < 0)
             return false;
     }
-    return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    return true;
 }
 
-// Writes a temporary file beside the playlist file and renames it over it only once it is
-// complete on the disk; on any failure the temporary file goes and the old file stays.
+// Writes the playlist through a replacement of the file, so a failed save keeps the old one.
 bool replacePlaylistFile(int rows, int savable)
 {
     char path[PATH_BYTES];
-    char temp[PATH_BYTES];
+    FileReplacement replacement;
     if (!playlistFilePath(path, sizeof path) || !makeParentFolders(path) ||
-        !formatText(temp, sizeof temp, TEMP_TEMPLATE, path))
+        !beginReplacement(replacement, path))
         return false;
-    int fd = mkostemp(temp, O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::FILE *file = fdopen(fd, "w");
-    if (!file) {
-        close(fd);
-        unlink(temp);
+    if (!writeEntries(replacement.file, rows, savable)) {
+        abandonReplacement(replacement);
         return false;
     }
-    bool written = writeEntries(file, rows, savable);
-    written = std::fclose(file) == 0 && written;
-    if (!written || std::rename(temp, path) != 0) {
-        unlink(temp);
-        return false;
+    return commitReplacement(replacement);
+}
+
+// FNV-1a over a text and a separator, so folder and name cannot run into each other.
+std::uint64_t mixText(std::uint64_t hash, const char *text, std::size_t size)
+{
+    for (std::size_t i = 0; i < size && text[i]; ++i)
+        hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
+    return (hash ^ 0x100) * 1099511628211ull;
+}
+
+// Entries of the list that the file cannot hold, as one value for the set: the same entries
+// give the same value in any order; 0 when there are none.
+std::uint64_t leftOutSet(int rows)
+{
+    std::uint64_t set = 0;
+    char name[NAME_BYTES];
+    for (int row = 0; row < rows; ++row) {
+        if (savableEntry(row, name, sizeof name))
+            continue;
+        std::uint64_t hash = 14695981039346656037ull;
+        hash = mixText(hash, row < MAX_ENTRIES ? player.dirTable[row] : "", PATH_BYTES);
+        if (!listText(IDC_PLAYLIST, row, name, sizeof name))
+            name[0] = '\0';
+        set += mixText(hash, name, sizeof name) | 1;
     }
-    syncParentFolder(path);
-    return true;
+    return set;
 }
 
 } // namespace
@@ -234,6 +215,8 @@ bool loadPlaylist()
     char path[PATH_BYTES];
     if (!playlistFilePath(path, sizeof path))
         return false;
+    // Only the player holding the lock gets here: what a cut-off save left is stale.
+    removeStaleReplacements(path);
     std::FILE *file = openForReading(path);
     if (!file)
         return false;
@@ -272,11 +255,20 @@ void savePlaylist()
         if (savableEntry(row, name, sizeof name))
             ++savable;
     }
+    // Each trouble is told once: a read-only folder would otherwise speak at every edit.
     if (!replacePlaylistFile(rows, savable)) {
-        showError(MSG_PLAYLIST_SAVE_FAILED);
+        if (!player.saveFailureTold) {
+            player.saveFailureTold = true;
+            showError(MSG_PLAYLIST_SAVE_FAILED);
+        }
         return;
     }
-    if (savable < rows) {
+    player.saveFailureTold = false;
+    std::uint64_t leftOut = savable < rows ? leftOutSet(rows) : 0;
+    if (leftOut == player.leftOutTold)
+        return;
+    player.leftOutTold = leftOut;
+    if (leftOut != 0) {
         char text[LABEL_BYTES];
         formatText(text, sizeof text, MSG_PLAYLIST_LEFT_OUT_TEMPLATE, rows - savable);
         showError(text);

@@ -1,16 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 
-// Path texts hold PATH_MAX bytes; names, replies and labels 256.
-constexpr std::size_t PATH_BYTES = 4096;
-constexpr std::size_t NAME_BYTES = 256;
-constexpr std::size_t LABEL_BYTES = 256;
-constexpr std::size_t REPLY_BYTES = 256;
-// A command is a path plus the command's own words and numbers.
-constexpr std::size_t COMMAND_BYTES = PATH_BYTES + 64;
-constexpr int MAX_ENTRIES = 256;
+#include "state/limits.h"
 
 // The one record of the running player, shared by every handler and the clock callback.
 struct PlayerState {
@@ -40,6 +33,10 @@ struct PlayerState {
     char volumeCommand[COMMAND_BYTES];
     char statusCommand[COMMAND_BYTES];
     char statusReply[REPLY_BYTES];
+
+    // What the user was last told about saving, so the same trouble is told once.
+    bool saveFailureTold;
+    std::uint64_t leftOutTold; // the set of entries the file could not hold, 0 for none
 };
 
 extern PlayerState player;

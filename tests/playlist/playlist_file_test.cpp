@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playlist/playlist_file.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "platform/host.h"
 #include "platform/seams.h"
 #include "resources/resource.h"
+#include "state/file_replace.h"
 #include "state/player_state.h"
 #include "state/text.h"
 #include "tests/support/fake_host.h"
@@ -356,6 +359,126 @@ TEST_F(PlaylistFile, EntriesTheFileCannotHoldAreLeftOutWithOneMessage)
     ASSERT_EQ(fakes.messages.size(), 1u);
     EXPECT_EQ(fakes.messages[0].text, expected);
     EXPECT_TRUE(dialogEnded());
+}
+
+// A data folder that cannot hold the file: each edit saves, yet the user hears of it once until
+// a save works again.
+TEST_F(PlaylistFile, FailedSavesAreToldOnceUntilASaveWorksAgain)
+{
+    const fs::path home = fakes.dataHome;
+    TempDir blocked;
+    // A file where the data folder should be stops root as well as anyone.
+    writeFile(blocked.path / "not-a-folder", "x");
+    setenv("XDG_DATA_HOME", (blocked.path / "not-a-folder").c_str(), 1);
+    startPlayer();
+    for (const char *name : {"1.mp3", "2.mp3", "3.mp3"}) {
+        addEntry("/a", name);
+        savePlaylist();
+    }
+    closeWindow();
+    EXPECT_TRUE(dialogEnded());
+    ASSERT_EQ(fakes.messages.size(), 1u);
+    EXPECT_EQ(fakes.messages[0].text, MSG_PLAYLIST_SAVE_FAILED);
+    EXPECT_EQ(readFile(blocked.path / "not-a-folder"), "x");
+
+    // A save that works ends the silence; the next failure is told again.
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    savePlaylist();
+    EXPECT_EQ(readFile(fakes.playlistFile()),
+              savedFile({"/a", "/a", "/a"}, {"1.mp3", "2.mp3", "3.mp3"}));
+    setenv("XDG_DATA_HOME", (blocked.path / "not-a-folder").c_str(), 1);
+    savePlaylist();
+    savePlaylist();
+    EXPECT_EQ(fakes.messages.size(), 2u);
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+}
+
+TEST_F(PlaylistFile, EntriesLeftOutAreToldOnceForTheSameSet)
+{
+    startPlayer();
+    addEntry("/a", "1.mp3");
+    addEntry("/a", "*star.mp3");
+    savePlaylist();
+    savePlaylist();
+    ASSERT_EQ(fakes.messages.size(), 1u);
+
+    // Moving entries keeps the set; a new entry the file cannot hold makes a new set.
+    selectRow(IDC_PLAYLIST, 1);
+    mainDialogProc(WM_COMMAND, makeWParam(IDC_MOVEUP, 0), 0);
+    EXPECT_EQ(fakes.messages.size(), 1u);
+    addEntry("/b", "*other.mp3");
+    savePlaylist();
+    ASSERT_EQ(fakes.messages.size(), 2u);
+    char expected[LABEL_BYTES];
+    ASSERT_TRUE(formatText(expected, sizeof expected, MSG_PLAYLIST_LEFT_OUT_TEMPLATE, 2));
+    EXPECT_EQ(fakes.messages[1].text, expected);
+    closeWindow();
+    EXPECT_EQ(fakes.messages.size(), 2u);
+    EXPECT_EQ(readFile(fakes.playlistFile()), savedFile({"/a"}, {"1.mp3"}));
+}
+
+TEST_F(PlaylistFile, SaveReplacesALinksTargetAndKeepsPermissionBits)
+{
+    TempDir elsewhere;
+    const fs::path target = elsewhere.path / "lists" / "mine.txt";
+    writeFile(target, savedFile({"/a"}, {"1.mp3"}));
+    fs::permissions(target, fs::perms(0644));
+    fs::create_directories(fakes.playlistFile().parent_path());
+    // A relative link, as a user makes it with ln -s.
+    fs::create_symlink(fs::relative(target, fakes.playlistFile().parent_path()),
+                       fakes.playlistFile());
+
+    startPlayer();
+    expectEntries({"/a"}, {"1.mp3"});
+    addEntry("/b", "2.mp3");
+    closeWindow();
+
+    EXPECT_TRUE(fs::is_symlink(fakes.playlistFile()));
+    EXPECT_EQ(readFile(target), savedFile({"/a", "/b"}, {"1.mp3", "2.mp3"}));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644));
+    EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), fs::directory_iterator()),
+              1);
+
+    // A new file is for the user alone.
+    fs::remove(fakes.playlistFile());
+    startPlayer();
+    closeWindow();
+    EXPECT_FALSE(fs::is_symlink(fakes.playlistFile()));
+    EXPECT_EQ(fs::status(fakes.playlistFile()).permissions(), fs::perms(0600));
+}
+
+TEST_F(PlaylistFile, StartRemovesOnlyTheTemporaryFilesOfCutOffSaves)
+{
+    const fs::path folder = fakes.playlistFile().parent_path();
+    writeFile(fakes.playlistFile(), savedFile({"/a"}, {"1.mp3"}));
+    // What a save killed between its write and its rename leaves behind.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FileReplacement replacement;
+        if (beginReplacement(replacement, fakes.playlistFile().c_str()))
+            std::fputs("half", replacement.file);
+        std::fflush(replacement.file);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    const Names others = {"savelist.backup", "savelist.vorla-12345", "savelist.vorla-1234567",
+                          "other.vorla-abcdef", "notes.txt"};
+    for (const std::string &name : others)
+        writeFile(folder / name, "mine");
+    ASSERT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 7);
+
+    startPlayer();
+    expectEntries({"/a"}, {"1.mp3"});
+    Names left;
+    for (const auto &item : fs::directory_iterator(folder))
+        left.push_back(item.path().filename().string());
+    std::sort(left.begin(), left.end());
+    Names expected = others;
+    expected.push_back("savelist");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
 }
 
 } // namespace
