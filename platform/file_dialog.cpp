@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file-selection dialog and the selection buffer it fills.
+#include "platform/file_dialog.h"
+
 #include <cstring>
+#include <dirent.h>
 #include <optional>
-#include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 #include <QFile>
@@ -23,7 +26,29 @@ std::optional<DropBatch> pendingDrop;
 // Linux names are case-sensitive; the filter takes .mp3 in any letter case.
 constexpr char MP3_FILTER[] = "mp3 (*.mp3 *.mP3 *.Mp3 *.MP3)";
 
-// The user's choice as absolute paths in the file system's encoding; false when cancelled.
+bool exists(const std::string &path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+// The one entry of folder whose name Qt reads as name; false when none or several do.
+bool findEntry(const std::string &folder, const QString &name, std::string &entry)
+{
+    DIR *dir = opendir(folder.empty() ? "/" : folder.c_str());
+    if (!dir)
+        return false;
+    int found = 0;
+    while (const dirent *item = readdir(dir)) {
+        if (QFile::decodeName(item->d_name) == name && found++ == 0)
+            entry = item->d_name;
+    }
+    closedir(dir);
+    return found == 1;
+}
+
+// The user's choice as absolute byte paths; false when cancelled. A file whose bytes cannot be
+// found again is passed on as Qt names it, and is then left out as a file that does not exist.
 bool askForFiles(std::vector<std::string> &paths)
 {
     if (fileDialogHandler)
@@ -31,8 +56,10 @@ bool askForFiles(std::vector<std::string> &paths)
     QStringList files = QFileDialog::getOpenFileNames(mainDialog(), QString(), QString(),
                                                       QString::fromUtf8(MP3_FILTER));
     for (const QString &file : files) {
-        QByteArray path = QFile::encodeName(file);
-        paths.emplace_back(path.constData(), static_cast<std::size_t>(path.size()));
+        std::string path;
+        if (!fileNameBytes(file, path))
+            path = QFile::encodeName(file).toStdString();
+        paths.push_back(std::move(path));
     }
     return !paths.empty();
 }
@@ -109,6 +136,30 @@ bool writeSelection(const std::vector<std::string> &paths, char *buffer, std::si
 }
 
 } // namespace
+
+bool fileNameBytes(const QString &path, std::string &bytes)
+{
+    bytes.clear();
+    if (!path.startsWith(u'/'))
+        return false;
+    std::string direct = QFile::encodeName(path).toStdString();
+    if (exists(direct)) {
+        bytes = std::move(direct);
+        return true;
+    }
+    // Walk from the root, finding each part that is not UTF-8 in its folder's listing.
+    for (const QString &part : path.split(u'/', Qt::SkipEmptyParts)) {
+        std::string next = bytes + "/" + QFile::encodeName(part).toStdString();
+        std::string entry;
+        if (!exists(next)) {
+            if (!findEntry(bytes, part, entry))
+                return false;
+            next = bytes + "/" + entry;
+        }
+        bytes = std::move(next);
+    }
+    return !bytes.empty();
+}
 
 void setFileDialogHandler(FileDialogHandler handler)
 {

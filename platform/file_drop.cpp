@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/file_drop.h"
 
+#include <climits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,7 +19,87 @@ bool isRegularFile(const std::string &path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Decodes %XX escapes to bytes; false for a broken escape or one that stands for a NUL.
+bool percentDecode(std::string_view text, std::string &out)
+{
+    out.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out.push_back(text[i]);
+            continue;
+        }
+        int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+        int low = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
+        if (high < 0 || low < 0 || (high == 0 && low == 0))
+            return false;
+        out.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+    }
+    return true;
+}
+
+// An empty host, "localhost" or this machine's name: a file the player can open.
+bool isThisHost(std::string_view host)
+{
+    if (host.empty() || host == "localhost")
+        return true;
+    char name[HOST_NAME_MAX + 1] = {};
+    return gethostname(name, sizeof name - 1) == 0 && host == name;
+}
+
+// The path of one "file:" URI ("file:///p", "file://host/p" or "file:/p"); false otherwise.
+bool localPathOf(std::string_view uri, std::string &path)
+{
+    constexpr std::string_view SCHEME = "file:";
+    if (uri.size() <= SCHEME.size())
+        return false;
+    for (std::size_t i = 0; i < SCHEME.size(); ++i) {
+        char c = uri[i] >= 'A' && uri[i] <= 'Z' ? static_cast<char>(uri[i] - 'A' + 'a') : uri[i];
+        if (c != SCHEME[i])
+            return false;
+    }
+    std::string_view rest = uri.substr(SCHEME.size());
+    if (rest.substr(0, 2) == "//") {
+        rest.remove_prefix(2);
+        std::size_t slash = rest.find('/');
+        if (slash == std::string_view::npos || !isThisHost(rest.substr(0, slash)))
+            return false;
+        rest.remove_prefix(slash);
+    }
+    // A query or fragment is no part of a file's name.
+    if (rest.empty() || rest[0] != '/' || rest.find_first_of("?#") != std::string_view::npos)
+        return false;
+    return percentDecode(rest, path);
+}
+
 } // namespace
+
+std::vector<std::string> localPathsOfUriList(std::string_view list)
+{
+    std::vector<std::string> paths;
+    while (!list.empty()) {
+        std::size_t end = list.find('\n');
+        std::string_view line = list.substr(0, end);
+        list.remove_prefix(end == std::string_view::npos ? list.size() : end + 1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.remove_suffix(1);
+        std::string path;
+        if (!line.empty() && line[0] != '#' && localPathOf(line, path))
+            paths.push_back(std::move(path));
+    }
+    return paths;
+}
 
 bool isAudioFileName(std::string_view path)
 {

@@ -13,6 +13,10 @@ struct DropBatch {
     int extraLeftOut = 0;
 };
 
+// The local files of a text/uri-list as byte paths, in order: "file:" URIs of this machine,
+// percent-escapes decoded to the bytes they stand for. Anything else is skipped.
+std::vector<std::string> localPathsOfUriList(std::string_view list);
+
 // True for a name the Add filter accepts: ending in .mp3 in any letter case.
 bool isAudioFileName(std::string_view path);
 

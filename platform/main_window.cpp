@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/main_window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -21,12 +22,13 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/display_text.h"
 #include "platform/file_drop.h"
 #include "platform/mpris.h"
 #include "platform/seams.h"
+#include "platform/single_instance.h"
 #include "state/player_state.h"
 
 namespace {
@@ -46,6 +48,16 @@ Widget *controlAs(int id)
 {
     MainDialog *dialog = mainDialog();
     return dialog ? qobject_cast<Widget *>(dialog->control(id)) : nullptr;
+}
+
+// A list row keeps the bytes it was given beside the text it shows.
+constexpr int ROW_BYTES_ROLE = Qt::UserRole;
+
+// Like the original trackbar: a page is a fifth of the range, at least 1; an arrow key is 1.
+void setSliderSteps(QSlider *slider)
+{
+    slider->setSingleStep(1);
+    slider->setPageStep(std::max(1, (slider->maximum() - slider->minimum()) / 5));
 }
 
 } // namespace
@@ -132,6 +144,7 @@ QWidget *MainDialog::createControl(const ControlTemplate &item)
         auto *slider = new QSlider(Qt::Horizontal, m_client);
         slider->setTickPosition(QSlider::NoTicks);
         slider->setRange(0, 100);
+        setSliderSteps(slider);
         // Only user input emits these; setValue and setRange from the program never do.
         connect(slider, &QSlider::actionTriggered, this,
                 [this, id = item.id] { m_proc(WM_HSCROLL, 0, id); });
@@ -196,10 +209,11 @@ std::vector<std::string> droppedAudioFiles(const QMimeData *data)
     std::vector<std::string> paths;
     if (!data || !data->hasUrls())
         return paths;
-    for (const QUrl &url : data->urls()) {
-        QByteArray path = QFile::encodeName(url.toLocalFile());
-        if (url.isLocalFile() && isAudioFileName(path.toStdString()))
-            paths.push_back(path.toStdString());
+    // Read as bytes: QUrl would replace a name's bytes that are not UTF-8.
+    QByteArray list = data->data(QStringLiteral("text/uri-list"));
+    for (std::string &path : localPathsOfUriList(std::string_view(list.constData(), list.size()))) {
+        if (isAudioFileName(path))
+            paths.push_back(std::move(path));
     }
     return paths;
 }
@@ -335,11 +349,39 @@ private:
 
 } // namespace
 
+std::unique_ptr<QApplication> createApplication(int argc, char **argv)
+{
+    // The command line is ignored, the toolkit's own options (-reverse, -stylesheet) included.
+    static char programName[] = "vorla";
+    static char *toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : programName, nullptr};
+    static int toolkitArgc = 1;
+    return std::make_unique<QApplication>(toolkitArgc, toolkitArgv);
+}
+
+void raiseMainDialog()
+{
+    if (!theDialog)
+        return;
+    theDialog->setWindowState(theDialog->windowState() & ~Qt::WindowMinimized);
+    theDialog->show();
+    theDialog->raise();
+    theDialog->activateWindow();
+}
+
 int runMainDialog(int argc, char **argv, DialogProc proc)
 {
     std::unique_ptr<QApplication> application;
     if (!QApplication::instance())
-        application = std::make_unique<QApplication>(argc, argv);
+        application = createApplication(argc, argv);
+    // A second start brings the running window forward; it never opens its own.
+    switch (takeInstanceLock()) {
+    case InstanceLock::HeldElsewhere:
+        if (!askRunningPlayerToRaise() && !raiseRunningPlayerOverMpris())
+            showError(MSG_ALREADY_RUNNING);
+        return 0;
+    case InstanceLock::Taken: listenForRaiseRequests(raiseMainDialog); break;
+    case InstanceLock::Unavailable: break;
+    }
     // The program's icon; the window itself sets none, as the desktop shows the program's.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorla/icon-48.png")));
     createMainDialog(proc);
@@ -359,28 +401,36 @@ void endDialog(int result)
         theDialog->endWith(result);
 }
 
+// A label paints its new text at once, as a static text control does, so a text set just before
+// a blocking wait is what the frozen window shows; everything else repaints after the wait.
 void setControlText(int id, const char *text)
 {
-    if (auto *label = controlAs<QLabel>(id))
-        label->setText(QString::fromUtf8(text));
-    else if (auto *button = controlAs<QPushButton>(id))
-        button->setText(QString::fromUtf8(text));
+    if (auto *label = controlAs<QLabel>(id)) {
+        label->setText(displayText(text));
+        label->repaint();
+    } else if (auto *button = controlAs<QPushButton>(id)) {
+        button->setText(displayText(text));
+    }
     noteWindowChange(WindowChange::Text, id);
 }
 
 namespace {
 
-bool copyUtf8(const QString &text, char *dst, std::size_t size)
+bool copyBytes(const QByteArray &bytes, char *dst, std::size_t size)
 {
     if (size == 0)
         return false;
-    QByteArray bytes = text.toUtf8();
     if (static_cast<std::size_t>(bytes.size()) >= size) {
         dst[0] = '\0';
         return false;
     }
     std::memcpy(dst, bytes.constData(), bytes.size() + 1);
     return true;
+}
+
+bool copyUtf8(const QString &text, char *dst, std::size_t size)
+{
+    return copyBytes(text.toUtf8(), dst, size);
 }
 
 } // namespace
@@ -409,11 +459,13 @@ int listSelection(int id)
     return selected.isEmpty() ? -1 : list->row(selected.first());
 }
 
+// The row's bytes as they were inserted, whatever the list shows for them.
 bool listText(int id, int row, char *dst, std::size_t size)
 {
     auto *list = controlAs<QListWidget>(id);
     QListWidgetItem *item = list ? list->item(row) : nullptr;
-    return copyUtf8(item ? item->text() : QString(), dst, size) && item;
+    return copyBytes(item ? item->data(ROW_BYTES_ROLE).toByteArray() : QByteArray(), dst, size) &&
+           item;
 }
 
 void insertListRow(int id, int row, const char *text)
@@ -423,7 +475,9 @@ void insertListRow(int id, int row, const char *text)
         return;
     if (row < 0 || row > list->count())
         row = list->count();
-    list->insertItem(row, QString::fromUtf8(text));
+    auto *item = new QListWidgetItem(displayText(text));
+    item->setData(ROW_BYTES_ROLE, QByteArray(text));
+    list->insertItem(row, item);
 }
 
 void deleteListRow(int id, int row)
@@ -486,7 +540,9 @@ void setSliderValue(int id, int value)
 
 void setSliderRange(int id, int minimum, int maximum)
 {
-    if (auto *slider = controlAs<QSlider>(id))
+    if (auto *slider = controlAs<QSlider>(id)) {
         slider->setRange(minimum, maximum);
+        setSliderSteps(slider);
+    }
     noteWindowChange(WindowChange::SliderRange, id);
 }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <memory>
+
+#include <QApplication>
 #include <QDialog>
 #include <QRect>
 
@@ -50,3 +53,9 @@ private:
 
 // The window the host functions address; null before it is built.
 MainDialog *mainDialog();
+
+// Brings the main window forward, out of a minimised state.
+void raiseMainDialog();
+
+// The application object, given the program's name alone.
+std::unique_ptr<QApplication> createApplication(int argc, char **argv);

@@ -40,6 +40,8 @@ constexpr qint64 MICROSECONDS = 1000000;
 // The longest clock whose microseconds still fit 64 bits.
 constexpr qint64 MAX_SECONDS = std::numeric_limits<qint64>::max() / MICROSECONDS;
 constexpr double VOLUME_STEPS = 1000.0;
+// A running player frozen in its track-change wait still answers within this.
+constexpr int RAISE_TIMEOUT_MS = 3000;
 
 // What the window shows, in the terms the bus reports.
 struct Shown {
@@ -374,13 +376,7 @@ void MprisService::publish(bool seeked)
 
 void MprisRoot::Raise()
 {
-    MainDialog *dialog = mainDialog();
-    if (!dialog)
-        return;
-    dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    raiseMainDialog();
 }
 
 // Through the close box's path, so the playlist is saved.
@@ -481,6 +477,17 @@ void stopMpris()
     delete theService;
     theService = nullptr;
     QDBusConnection::disconnectFromBus(QString::fromLatin1(CONNECTION_NAME));
+}
+
+bool raiseRunningPlayerOverMpris()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(SERVICE_NAME), QString::fromLatin1(OBJECT_PATH),
+        QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
+    return bus.call(call, QDBus::Block, RAISE_TIMEOUT_MS).type() == QDBusMessage::ReplyMessage;
 }
 
 void noteWindowChange(WindowChange change, int id)

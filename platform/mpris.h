@@ -15,6 +15,9 @@ bool startMpris(DialogProc proc, const char *busAddress);
 // Withdraws the player from the bus and closes the connection; nothing when not published.
 void stopMpris();
 
+// Asks the player that owns the bus name to raise its window; false when none answers.
+bool raiseRunningPlayerOverMpris();
+
 // What a host function changed on the window.
 enum class WindowChange { Text, SliderValue, SliderRange, Clock };
 // Called by the host functions after each change to the window: listeners hear of the changes

@@ -537,9 +537,10 @@ TEST_F(Mpris, SeeksThroughTheWindowsSliderAreAnnounced)
         qint64 seeked;
     };
     const Case cases[] = {
-        {"playing, a page on", false, QAbstractSlider::SliderPageStepAdd, 10 * SECOND},
-        {"paused, a page on", true, QAbstractSlider::SliderPageStepAdd, 20 * SECOND},
-        {"paused, one second on", true, QAbstractSlider::SliderSingleStepAdd, 21 * SECOND},
+        // A page is a fifth of the 215 s range.
+        {"playing, a page on", false, QAbstractSlider::SliderPageStepAdd, 43 * SECOND},
+        {"paused, a page on", true, QAbstractSlider::SliderPageStepAdd, 86 * SECOND},
+        {"paused, one second on", true, QAbstractSlider::SliderSingleStepAdd, 87 * SECOND},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.state);
