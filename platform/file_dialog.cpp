@@ -48,8 +48,8 @@ bool findEntry(const std::string &folder, const QString &name, std::string &entr
 }
 
 // The user's choice as absolute byte paths; false when cancelled. A file whose bytes cannot be
-// found again is passed on as Qt names it, and is then left out as a file that does not exist.
-bool askForFiles(std::vector<std::string> &paths)
+// found again is counted in leftOut rather than added under a name that does not exist.
+bool askForFiles(std::vector<std::string> &paths, int &leftOut)
 {
     if (fileDialogHandler)
         return fileDialogHandler(paths);
@@ -57,11 +57,12 @@ bool askForFiles(std::vector<std::string> &paths)
                                                       QString::fromUtf8(MP3_FILTER));
     for (const QString &file : files) {
         std::string path;
-        if (!fileNameBytes(file, path))
-            path = QFile::encodeName(file).toStdString();
-        paths.push_back(std::move(path));
+        if (fileNameBytes(file, path))
+            paths.push_back(std::move(path));
+        else
+            ++leftOut;
     }
-    return !paths.empty();
+    return !files.isEmpty();
 }
 
 // An absolute path to a file with a name, short enough to be played back once rebuilt.
@@ -183,7 +184,7 @@ bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
         paths = std::move(pendingDrop->paths);
         left += pendingDrop->extraLeftOut;
         pendingDrop.reset();
-    } else if (!askForFiles(paths)) {
+    } else if (!askForFiles(paths, left)) {
         return false;
     }
     return writeSelection(paths, buffer, size, left);
