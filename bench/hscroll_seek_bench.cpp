@@ -10,8 +10,8 @@
 #include <benchmark/benchmark.h>
 
 #include "app/main_dialog.h"
+#include "engine/media_engine.h"
 #include "platform/host.h"
-#include "platform/media_engine.h"
 #include "platform/seams.h"
 #include "resources/resource.h"
 #include "state/player_state.h"

@@ -16,8 +16,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/host.h"
-#include "platform/media_engine.h"
+#include "engine/device_name.h"
+#include "engine/media_engine.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ bool makeVbrMp3(const fs::path &path, int seconds)
 std::string nameOf(const fs::path &path)
 {
     char name[8192] = {};
-    shortPathName(path.c_str(), name, sizeof name);
+    encodeDeviceName(fs::absolute(path).c_str(), name, sizeof name);
     return name;
 }
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/command_parser.h"
+#include "engine/command_parser.h"
+#include "engine/device_name.h"
 
 namespace {
 

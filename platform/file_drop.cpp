@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/device_name.h"
+
 namespace {
 
 std::string_view folderOf(std::string_view path)
@@ -17,36 +19,6 @@ bool isRegularFile(const std::string &path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// Decodes %XX escapes to bytes; false for a broken escape or one that stands for a NUL.
-bool percentDecode(std::string_view text, std::string &out)
-{
-    out.clear();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out.push_back(text[i]);
-            continue;
-        }
-        int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-        int low = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
-        if (high < 0 || low < 0 || (high == 0 && low == 0))
-            return false;
-        out.push_back(static_cast<char>(high * 16 + low));
-        i += 2;
-    }
-    return true;
 }
 
 // An empty host, "localhost" or this machine's name: a file the player can open.

@@ -8,8 +8,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include "engine/media_engine.h"
 #include "platform/main_window.h"
-#include "platform/media_engine.h"
 #include "platform/mpris.h"
 #include "platform/seams.h"
 

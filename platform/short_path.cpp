@@ -1,20 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The short name of a track: the media device name of its absolute path.
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 
+#include "engine/device_name.h"
 #include "platform/host.h"
-#include "state/text.h"
-
-namespace {
-
-bool isUnreserved(unsigned char byte)
-{
-    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-           (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' || byte == '~';
-}
-
-} // namespace
 
 bool shortPathName(const char *longPath, char *dst, std::size_t size)
 {
@@ -25,28 +16,5 @@ bool shortPathName(const char *longPath, char *dst, std::size_t size)
     struct stat info;
     if (!realpath(longPath, absolute) || stat(absolute, &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-
-    static constexpr char HEX[] = "0123456789ABCDEF";
-    static constexpr char SCHEME[] = "file://";
-    std::size_t used = sizeof SCHEME - 1;
-    if (used >= size)
-        return false;
-    copyText(dst, size, SCHEME);
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(absolute); *p; ++p) {
-        bool plain = isUnreserved(*p) || *p == '/';
-        std::size_t need = plain ? 1 : 3;
-        if (used + need >= size) {
-            dst[0] = '\0';
-            return false;
-        }
-        if (plain) {
-            dst[used++] = static_cast<char>(*p);
-        } else {
-            dst[used++] = '%';
-            dst[used++] = HEX[*p >> 4];
-            dst[used++] = HEX[*p & 0xF];
-        }
-    }
-    dst[used] = '\0';
-    return true;
+    return encodeDeviceName(absolute, dst, size);
 }

@@ -21,11 +21,11 @@
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
+#include "engine/media_engine.h"
 #include "platform/display_text.h"
 #include "platform/file_dialog.h"
 #include "platform/file_drop.h"
 #include "platform/main_window.h"
-#include "platform/media_engine.h"
 #include "platform/seams.h"
 #include "platform/single_instance.h"
 #include "playback/clock.h"
@@ -34,7 +34,7 @@
 #include "state/file_replace.h"
 #include "state/player_state.h"
 #include "state/text.h"
-#include "tests/platform/media_fixtures.h"
+#include "tests/engine/media_fixtures.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/window_test.h"
 

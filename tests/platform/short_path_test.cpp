@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/command_parser.h"
+#include "engine/device_name.h"
 #include "platform/host.h"
 #include "tests/support/fake_host.h"
 

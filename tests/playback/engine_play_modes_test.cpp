@@ -5,8 +5,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include "platform/gst_handles.h"
-#include "platform/media_engine.h"
+#include "engine/gst_handles.h"
+#include "engine/media_engine.h"
 #include "playback/clock.h"
 #include "tests/playback/playback_fixture.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The media command interpreter: a table of devices keyed by the exact bytes of their names,
 // each one playbin, driven from the UI thread.
-#include "platform/media_engine.h"
+#include "engine/media_engine.h"
 
 #include <algorithm>
 #include <charconv>
@@ -15,9 +15,10 @@
 
 #include <gst/gst.h>
 
-#include "platform/command_parser.h"
-#include "platform/media_length.h"
-#include "platform/media_pipeline.h"
+#include "engine/command_parser.h"
+#include "engine/device_name.h"
+#include "engine/media_length.h"
+#include "engine/media_pipeline.h"
 
 #define GST_CAT_DEFAULT vorlaDebug
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/command_parser.h"
+#include "engine/command_parser.h"
+
+#include "engine/device_name.h"
 
 namespace {
-
-constexpr std::string_view SCHEME = "file://";
 
 bool isBlank(char c)
 {
@@ -63,23 +63,6 @@ bool parseNumber(std::string_view word, std::uint32_t &out)
     }
     out = static_cast<std::uint32_t>(value);
     return true;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-bool isUnreserved(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '.' || c == '_' || c == '~';
 }
 
 int parsePlay(std::string_view text, MediaRequest &req)
@@ -175,40 +158,4 @@ int parseRequest(std::string_view text, MediaRequest &req)
     if (error == 0)
         req.device = device;
     return error;
-}
-
-bool isDeviceName(std::string_view name)
-{
-    if (name.substr(0, SCHEME.size()) != SCHEME || name.size() == SCHEME.size() ||
-        name[SCHEME.size()] != '/')
-        return false;
-    for (std::size_t i = SCHEME.size(); i < name.size(); ++i) {
-        char c = name[i];
-        if (isUnreserved(c) || c == '/')
-            continue;
-        if (c != '%' || i + 2 >= name.size())
-            return false;
-        int high = hexValue(name[i + 1]);
-        int low = hexValue(name[i + 2]);
-        if (high < 0 || low < 0 || (high == 0 && low == 0))
-            return false;
-        i += 2;
-    }
-    return true;
-}
-
-bool decodeDeviceName(std::string_view name, std::string &path)
-{
-    path.clear();
-    if (!isDeviceName(name))
-        return false;
-    for (std::size_t i = SCHEME.size(); i < name.size(); ++i) {
-        if (name[i] != '%') {
-            path.push_back(name[i]);
-            continue;
-        }
-        path.push_back(static_cast<char>(hexValue(name[i + 1]) * 16 + hexValue(name[i + 2])));
-        i += 2;
-    }
-    return true;
 }

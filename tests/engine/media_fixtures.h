@@ -24,8 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/media_engine.h"
 #include "platform/host.h"
-#include "platform/media_engine.h"
 
 namespace media_test {
 

@@ -31,9 +31,6 @@ struct BusRelease {
 struct MessageUnref {
     void operator()(GstMessage *message) const { gst_message_unref(message); }
 };
-struct QueryUnref {
-    void operator()(GstQuery *query) const { gst_query_unref(query); }
-};
 struct ErrorFree {
     void operator()(GError *error) const { g_error_free(error); }
 };
@@ -48,7 +45,6 @@ using ElementPtr = std::unique_ptr<GstElement, ObjectUnref>;
 using PipelinePtr = std::unique_ptr<GstElement, PipelineRelease>;
 using BusPtr = std::unique_ptr<GstBus, BusRelease>;
 using MessagePtr = std::unique_ptr<GstMessage, MessageUnref>;
-using QueryPtr = std::unique_ptr<GstQuery, QueryUnref>;
 using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
 using TextPtr = std::unique_ptr<gchar, TextFree>;
 using DecoderPtr = std::unique_ptr<mpg123_handle, DecoderDelete>;

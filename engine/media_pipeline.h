@@ -9,7 +9,7 @@
 
 #include <gst/gst.h>
 
-#include "platform/gst_handles.h"
+#include "engine/gst_handles.h"
 
 GST_DEBUG_CATEGORY_EXTERN(vorlaDebug);
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/media_length.h"
+#include "engine/media_length.h"
 
-#include "tests/platform/media_fixtures.h"
+#include "tests/engine/media_fixtures.h"
 #include "tests/support/fake_host.h"
 
 using namespace media_test;

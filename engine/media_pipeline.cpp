@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/media_pipeline.h"
+#include "engine/media_pipeline.h"
 
 #include <chrono>
 #include <cstdlib>

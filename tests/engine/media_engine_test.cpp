@@ -3,7 +3,7 @@
 #include <map>
 #include <thread>
 
-#include "tests/platform/media_fixtures.h"
+#include "tests/engine/media_fixtures.h"
 #include "tests/support/fake_host.h"
 
 using namespace media_test;

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/command_parser.h"
+#include "engine/command_parser.h"
 
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "engine/device_name.h"
 
 namespace {
 

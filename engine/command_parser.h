@@ -32,9 +32,3 @@ struct MediaRequest {
 
 // Parses and checks a whole command string: 0, or the error number of the first fault.
 int parseRequest(std::string_view text, MediaRequest &req);
-
-// True for a file:/// URI whose every byte is unreserved, "/" or a %XX escape other than %00.
-bool isDeviceName(std::string_view name);
-
-// The absolute path a device name stands for; false when the name is not valid.
-bool decodeDeviceName(std::string_view name, std::string &path);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/media_length.h"
+#include "engine/media_length.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,7 +11,7 @@
 
 #include <mpg123.h>
 
-#include "platform/gst_handles.h"
+#include "engine/gst_handles.h"
 
 namespace {
 
