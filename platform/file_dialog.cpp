@@ -16,7 +16,8 @@
 #include "platform/file_drop.h"
 #include "platform/main_window.h"
 #include "platform/seams.h"
-#include "state/player_state.h"
+#include "state/files.h"
+#include "state/limits.h"
 
 namespace {
 
@@ -74,11 +75,6 @@ bool isUsablePath(std::string_view path)
            path.size() - slash - 1 > 0 && path.size() - slash - 1 < NAME_BYTES;
 }
 
-std::string_view directoryOf(std::string_view path)
-{
-    return path.substr(0, path.rfind('/'));
-}
-
 std::string_view nameOf(std::string_view path)
 {
     return path.substr(path.rfind('/') + 1);
@@ -103,7 +99,7 @@ bool writeSelection(const std::vector<std::string> &paths, char *buffer, std::si
 {
     std::vector<std::string_view> usable;
     for (const std::string &path : paths) {
-        bool sameFolder = usable.empty() || directoryOf(path) == directoryOf(usable.front());
+        bool sameFolder = usable.empty() || folderOf(path) == folderOf(usable.front());
         if (isUsablePath(path) && sameFolder)
             usable.push_back(path);
         else
@@ -119,7 +115,7 @@ bool writeSelection(const std::vector<std::string> &paths, char *buffer, std::si
         return false;
     }
     std::size_t written = 0;
-    if (!usable.empty() && put(buffer, size, at, directoryOf(usable.front()))) {
+    if (!usable.empty() && put(buffer, size, at, folderOf(usable.front()))) {
         for (std::string_view path : usable) {
             if (!put(buffer, size, at, nameOf(path)))
                 break;

@@ -2,24 +2,12 @@
 #include "platform/file_drop.h"
 
 #include <climits>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/device_name.h"
+#include "state/files.h"
 
 namespace {
-
-std::string_view folderOf(std::string_view path)
-{
-    std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
-}
-
-bool isRegularFile(const std::string &path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 // An empty host, "localhost" or this machine's name: a file the player can open.
 bool isThisHost(std::string_view host)
@@ -93,7 +81,8 @@ std::vector<DropBatch> planDrop(const std::vector<std::string> &paths, int room)
 {
     std::vector<DropBatch> batches;
     for (const std::string &path : paths) {
-        if (path.empty() || path[0] != '/' || !isAudioFileName(path) || !isRegularFile(path))
+        if (path.empty() || path[0] != '/' || !isAudioFileName(path) ||
+            !isRegularFile(path.c_str()))
             continue;
         if (batches.empty() || folderOf(batches.back().paths.front()) != folderOf(path))
             batches.emplace_back();

@@ -29,7 +29,7 @@
 #include "platform/mpris.h"
 #include "platform/seams.h"
 #include "platform/single_instance.h"
-#include "state/player_state.h"
+#include "state/limits.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <pwd.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/host.h"
 #include "platform/seams.h"
+#include "state/files.h"
 #include "state/limits.h"
 #include "state/text.h"
 
@@ -51,12 +51,6 @@ bool dataHome(char *dst, std::size_t size)
         return false;
     }
     return formatText(dst, size, "%s/.local/share", home);
-}
-
-bool isRegularFile(const char *path)
-{
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace

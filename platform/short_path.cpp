@@ -2,10 +2,10 @@
 // The short name of a track: the media device name of its absolute path.
 #include <climits>
 #include <cstdlib>
-#include <sys/stat.h>
 
 #include "engine/device_name.h"
 #include "platform/host.h"
+#include "state/files.h"
 
 bool shortPathName(const char *longPath, char *dst, std::size_t size)
 {
@@ -13,8 +13,7 @@ bool shortPathName(const char *longPath, char *dst, std::size_t size)
         return false;
     dst[0] = '\0';
     char absolute[PATH_MAX];
-    struct stat info;
-    if (!realpath(longPath, absolute) || stat(absolute, &info) != 0 || !S_ISREG(info.st_mode))
+    if (!realpath(longPath, absolute) || !isRegularFile(absolute))
         return false;
     return encodeDeviceName(absolute, dst, size);
 }

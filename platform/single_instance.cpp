@@ -16,7 +16,7 @@
 #include <QSocketNotifier>
 
 #include "platform/host.h"
-#include "state/file_replace.h"
+#include "state/files.h"
 #include "state/limits.h"
 #include "state/text.h"
 

@@ -16,13 +16,6 @@ void resetClock()
     player.elapsedSec = 0;
 }
 
-void showElapsed()
-{
-    formatClock(player.elapsedMin, player.elapsedSec, player.elapsedText,
-                sizeof player.elapsedText);
-    setControlText(IDC_ELAPSED, player.elapsedText);
-}
-
 // Minutes and seconds are compared separately: a 2:59 track seeked to 2:59 ends only at 3:59.
 bool hasTrackEnded()
 {
@@ -34,19 +27,13 @@ bool isLastEntry()
     return player.currentIndex + 1 >= player.listCount;
 }
 
-void sendClose()
-{
-    formatText(player.closeCommand, sizeof player.closeCommand, CLOSE_TEMPLATE, player.shortPath);
-    sendCommand(player.closeCommand, nullptr, 0);
-}
-
 // Nothing is current any more; shortPath keeps the ended track's name.
 void endSingleOnce()
 {
     player.currentIndex = -1;
     resetClock();
     killTimer(CLOCK_TIMER_ID);
-    sendClose();
+    closeCurrentTrack();
     resetDisplay();
 }
 
@@ -55,9 +42,9 @@ void replaySameTrack()
 {
     resetClock();
     formatText(player.playCommand, sizeof player.playCommand, PLAY_TEMPLATE, player.shortPath);
-    sendClose();
+    closeCurrentTrack();
     blockingWait(TRACK_CHANGE_WAIT_MS);
-    showElapsed();
+    showElapsedClock();
     setSliderValue(IDC_POSITION, 0);
     sendCommand(player.playCommand, nullptr, 0);
     applyVolume();
@@ -81,7 +68,7 @@ void advance()
     clearText(player.playCommand, sizeof player.playCommand);
     clearText(player.trackName, sizeof player.trackName);
     clearText(player.longPath, sizeof player.longPath);
-    sendClose();
+    closeCurrentTrack();
     blockingWait(TRACK_CHANGE_WAIT_MS);
     player.currentIndex += 1;
     clearText(player.shortPath, sizeof player.shortPath);
@@ -104,7 +91,7 @@ void onClockTick()
         player.elapsedSec = 0;
         player.elapsedMin += 1;
     }
-    showElapsed();
+    showElapsedClock();
 
     if (hasTrackEnded()) {
         switch (static_cast<PlayMode>(comboSelection(IDC_MODE))) {

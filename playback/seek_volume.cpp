@@ -29,13 +29,10 @@ void seekTo(int seconds)
     clearText(player.playCommand, sizeof player.playCommand);
     player.elapsedMin = seconds / 60;
     player.elapsedSec = seconds % 60;
-    formatClock(player.elapsedMin, player.elapsedSec, player.elapsedText,
-                sizeof player.elapsedText);
-    setControlText(IDC_ELAPSED, player.elapsedText);
+    showElapsedClock();
     formatText(player.playCommand, sizeof player.playCommand, PLAY_FROM_TEMPLATE, player.shortPath,
                seconds * 1000);
-    formatText(player.closeCommand, sizeof player.closeCommand, CLOSE_TEMPLATE, player.shortPath);
-    sendCommand(player.closeCommand, nullptr, 0);
+    closeCurrentTrack();
     sendCommand(player.playCommand, nullptr, 0);
 }
 

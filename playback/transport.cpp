@@ -27,17 +27,10 @@ void beginTrack(int index, VolumeStep volumeStep)
     setSliderValue(IDC_POSITION, 0);
     player.elapsedMin = 0;
     player.elapsedSec = 0;
-    formatClock(0, 0, player.elapsedText, sizeof player.elapsedText);
-    setControlText(IDC_ELAPSED, player.elapsedText);
+    showElapsedClock();
     setTimer(CLOCK_TIMER_ID, CLOCK_PERIOD_MS, onClockTick);
     if (volumeStep == VolumeStep::AfterClock)
         applyVolume();
-}
-
-void closeCurrentTrack()
-{
-    formatText(player.closeCommand, sizeof player.closeCommand, CLOSE_TEMPLATE, player.shortPath);
-    sendCommand(player.closeCommand, nullptr, 0);
 }
 
 // The list's selected entry, or -1 when none is selected or it has no directory row.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playlist/editing.h"
 
-#include "media/media_channel.h"
 #include "platform/host.h"
 #include "playback/clock.h"
 #include "playlist/playlist_file.h"
@@ -89,9 +88,7 @@ void onDelete()
     if (selected >= player.listCount || selected >= MAX_ENTRIES)
         return;
     if (selected == player.currentIndex) {
-        formatText(player.closeCommand, sizeof player.closeCommand, CLOSE_TEMPLATE,
-                   player.shortPath);
-        sendCommand(player.closeCommand, nullptr, 0);
+        closeCurrentTrack();
         player.currentIndex = -1;
         resetDisplay();
         killTimer(CLOCK_TIMER_ID);
@@ -109,8 +106,7 @@ void onDelete()
 // Stops the current track and empties the list; dirTable rows stay and are overwritten later.
 void onClear()
 {
-    formatText(player.closeCommand, sizeof player.closeCommand, CLOSE_TEMPLATE, player.shortPath);
-    sendCommand(player.closeCommand, nullptr, 0);
+    closeCurrentTrack();
     resetDisplay();
     while (player.listCount > 0) {
         deleteListRow(IDC_PLAYLIST, 0);

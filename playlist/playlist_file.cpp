@@ -11,7 +11,7 @@
 
 #include "platform/host.h"
 #include "resources/resource.h"
-#include "state/file_replace.h"
+#include "state/files.h"
 #include "state/player_state.h"
 #include "state/text.h"
 

@@ -37,6 +37,19 @@ void resetDisplay()
     setSliderValue(IDC_POSITION, 0);
 }
 
+void closeCurrentTrack()
+{
+    formatText(player.closeCommand, sizeof player.closeCommand, CLOSE_TEMPLATE, player.shortPath);
+    sendCommand(player.closeCommand, nullptr, 0);
+}
+
+void showElapsedClock()
+{
+    formatClock(player.elapsedMin, player.elapsedSec, player.elapsedText,
+                sizeof player.elapsedText);
+    setControlText(IDC_ELAPSED, player.elapsedText);
+}
+
 void applyVolume()
 {
     player.volume = sliderValue(IDC_VOLUME);

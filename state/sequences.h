@@ -15,6 +15,12 @@ void formatClock(int minutes, int seconds, char *dst, std::size_t size);
 // Blank title, both time labels "0:00", position slider 0. Callers also stop the clock.
 void resetDisplay();
 
+// Sends "close" for shortPath, the current or last track.
+void closeCurrentTrack();
+
+// Formats the clock into elapsedText and shows it in the elapsed label.
+void showElapsedClock();
+
 // Reads the volume slider and sends it for the current track.
 void applyVolume();
 

@@ -31,7 +31,7 @@
 #include "playback/clock.h"
 #include "playlist/playlist_file.h"
 #include "resources/resource.h"
-#include "state/file_replace.h"
+#include "state/files.h"
 #include "state/player_state.h"
 #include "state/text.h"
 #include "tests/engine/media_fixtures.h"

@@ -20,7 +20,7 @@
 #include "platform/host.h"
 #include "platform/seams.h"
 #include "resources/resource.h"
-#include "state/file_replace.h"
+#include "state/files.h"
 #include "state/player_state.h"
 #include "state/text.h"
 #include "tests/support/fake_host.h"

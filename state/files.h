@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Replacing a file whole: the new content goes to a temporary file beside it and is renamed
-// over it only once it is on the disk, so a failed or cut-off write leaves the old file as it
-// was. A symbolic link is followed: its target is replaced and the link stays a link.
+// Small file helpers shared by the player and the host, and replacing a file whole: the new
+// content goes to a temporary file beside it and is renamed over it only once it is on the
+// disk, so a failed or cut-off write leaves the old file as it was. A symbolic link is
+// followed: its target is replaced and the link stays a link.
 
 #include <cstdio>
+#include <string_view>
 
 #include "state/limits.h"
 
@@ -14,6 +16,12 @@ struct FileReplacement {
     char temp[PATH_BYTES];
     std::FILE *file;
 };
+
+// True for an existing regular file, past any symbolic links.
+bool isRegularFile(const char *path);
+
+// What comes before the last "/" of path: "" for a file in the root folder or a bare name.
+std::string_view folderOf(std::string_view path);
 
 // Creates each missing folder on the way to the file at path, for the user alone. False for a
 // path that is empty or not absolute, or a folder that cannot be made.

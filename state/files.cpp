@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "state/file_replace.h"
+#include "state/files.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,15 +21,15 @@ constexpr std::size_t TEMP_RANDOM = 6;
 constexpr int MAX_LINKS = 40;
 constexpr mode_t NEW_FILE_MODE = 0600;
 
-// The folder part of a path ("/" for a file in the root folder); false when it has none.
-bool folderOf(const char *path, char *dst, std::size_t size)
+// The folder to open for path: its folder part, or "/" for a file in the root folder.
+bool folderToOpen(const char *path, char *dst, std::size_t size)
 {
-    const char *slash = std::strrchr(path, '/');
-    if (!slash)
+    if (path[0] != '/')
         return false;
-    if (slash == path)
+    std::string_view folder = folderOf(path);
+    if (folder.empty())
         return copyText(dst, size, "/");
-    return formatText(dst, size, "%.*s", static_cast<int>(slash - path), path);
+    return formatText(dst, size, "%.*s", static_cast<int>(folder.size()), folder.data());
 }
 
 // Follows symbolic links from path to the file they end at, which need not exist yet.
@@ -53,7 +53,7 @@ bool resolveTarget(const char *path, char *dst, std::size_t size)
         if (link[0] == '/') {
             if (!copyText(current, sizeof current, link))
                 return false;
-        } else if (!folderOf(current, folder, sizeof folder) ||
+        } else if (!folderToOpen(current, folder, sizeof folder) ||
                    !formatText(current, sizeof current, "%s/%s", folder, link)) {
             return false;
         }
@@ -65,7 +65,7 @@ bool resolveTarget(const char *path, char *dst, std::size_t size)
 void syncFolderOf(const char *path)
 {
     char folder[PATH_BYTES];
-    if (!folderOf(path, folder, sizeof folder))
+    if (!folderToOpen(path, folder, sizeof folder))
         return;
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -98,6 +98,18 @@ bool isTempName(const char *name, const char *base)
 }
 
 } // namespace
+
+bool isRegularFile(const char *path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string_view folderOf(std::string_view path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+}
 
 bool makeParentFolders(const char *path)
 {
@@ -166,7 +178,7 @@ void removeStaleReplacements(const char *path)
 {
     char target[PATH_BYTES];
     char folder[PATH_BYTES];
-    if (!resolveTarget(path, target, sizeof target) || !folderOf(target, folder, sizeof folder))
+    if (!resolveTarget(path, target, sizeof target) || !folderToOpen(target, folder, sizeof folder))
         return;
     const char *base = std::strrchr(target, '/') + 1;
     DIR *dir = opendir(folder);
