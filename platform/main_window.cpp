@@ -27,6 +27,7 @@
 #include "platform/file_drop.h"
 #include "platform/mpris.h"
 #include "platform/seams.h"
+#include "platform/translations.h"
 #include "state/player_state.h"
 
 namespace {
@@ -340,6 +341,7 @@ int runMainDialog(int argc, char **argv, DialogProc proc)
     std::unique_ptr<QApplication> application;
     if (!QApplication::instance())
         application = std::make_unique<QApplication>(argc, argv);
+    loadToolkitTranslations(QLocale::system());
     // The program's icon; the window itself sets none, as the desktop shows the program's.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorla/icon-48.png")));
     createMainDialog(proc);
