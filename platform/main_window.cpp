@@ -49,6 +49,30 @@ Widget *controlAs(int id)
     return dialog ? qobject_cast<Widget *>(dialog->control(id)) : nullptr;
 }
 
+// The labels a screen reader names by what they show; their template name describes them, and
+// names them while they show nothing.
+bool isNamedByText(int id)
+{
+    return id == IDC_TITLE || id == IDC_TOTALTIME || id == IDC_ELAPSED;
+}
+
+void nameByShownText(QLabel *label)
+{
+    QString shown = label->text();
+    QString name = shown.trimmed().isEmpty() ? label->accessibleDescription() : shown;
+    // Setting a name announces it even when it stays the same.
+    if (label->accessibleName() != name)
+        label->setAccessibleName(name);
+}
+
+// After a text change, so that the label's accessible name is the text it now shows.
+void updateAccessibleText(int id)
+{
+    auto *label = controlAs<QLabel>(id);
+    if (label && isNamedByText(id))
+        nameByShownText(label);
+}
+
 } // namespace
 
 DialogBaseUnits dialogBaseUnits(const QFont &font)
@@ -166,6 +190,10 @@ QWidget *MainDialog::createControl(const ControlTemplate &item)
     }
     widget->setGeometry(geometry);
     widget->setAccessibleName(QString::fromUtf8(item.accessibleName));
+    if (auto *label = qobject_cast<QLabel *>(widget); label && isNamedByText(item.id)) {
+        label->setAccessibleDescription(label->accessibleName());
+        nameByShownText(label);
+    }
     if (item.id != IDC_STATIC)
         widget->setObjectName(QString::number(item.id));
     return widget;
@@ -367,6 +395,7 @@ void setControlText(int id, const char *text)
         label->setText(QString::fromUtf8(text));
     else if (auto *button = controlAs<QPushButton>(id))
         button->setText(QString::fromUtf8(text));
+    updateAccessibleText(id);
     noteWindowChange(WindowChange::Text, id);
 }
 
