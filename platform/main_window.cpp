@@ -29,6 +29,7 @@
 #include "platform/mpris.h"
 #include "platform/seams.h"
 #include "platform/single_instance.h"
+#include "platform/translations.h"
 #include "state/limits.h"
 
 namespace {
@@ -58,6 +59,30 @@ void setSliderSteps(QSlider *slider)
 {
     slider->setSingleStep(1);
     slider->setPageStep(std::max(1, (slider->maximum() - slider->minimum()) / 5));
+}
+
+// The labels a screen reader names by what they show; their template name describes them, and
+// names them while they show nothing.
+bool isNamedByText(int id)
+{
+    return id == IDC_TITLE || id == IDC_TOTALTIME || id == IDC_ELAPSED;
+}
+
+void nameByShownText(QLabel *label)
+{
+    QString shown = label->text();
+    QString name = shown.trimmed().isEmpty() ? label->accessibleDescription() : shown;
+    // Setting a name announces it even when it stays the same.
+    if (label->accessibleName() != name)
+        label->setAccessibleName(name);
+}
+
+// After a text change, so that the label's accessible name is the text it now shows.
+void updateAccessibleText(int id)
+{
+    auto *label = controlAs<QLabel>(id);
+    if (label && isNamedByText(id))
+        nameByShownText(label);
 }
 
 } // namespace
@@ -178,6 +203,10 @@ QWidget *MainDialog::createControl(const ControlTemplate &item)
     }
     widget->setGeometry(geometry);
     widget->setAccessibleName(QString::fromUtf8(item.accessibleName));
+    if (auto *label = qobject_cast<QLabel *>(widget); label && isNamedByText(item.id)) {
+        label->setAccessibleDescription(label->accessibleName());
+        nameByShownText(label);
+    }
     if (item.id != IDC_STATIC)
         widget->setObjectName(QString::number(item.id));
     return widget;
@@ -373,6 +402,7 @@ int runMainDialog(int argc, char **argv, DialogProc proc)
     std::unique_ptr<QApplication> application;
     if (!QApplication::instance())
         application = createApplication(argc, argv);
+    loadToolkitTranslations(QLocale::system());
     // A second start brings the running window forward; it never opens its own.
     switch (takeInstanceLock()) {
     case InstanceLock::HeldElsewhere:
@@ -411,6 +441,7 @@ void setControlText(int id, const char *text)
     } else if (auto *button = controlAs<QPushButton>(id)) {
         button->setText(displayText(text));
     }
+    updateAccessibleText(id);
     noteWindowChange(WindowChange::Text, id);
 }
 

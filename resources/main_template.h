@@ -6,7 +6,8 @@
 enum class ControlKind { PushButton, ListBox, Trackbar, StaticText, StaticPicture, ComboBox };
 
 // One control of the window template; the rectangle is in dialog units. The accessible name is
-// what a screen reader speaks for controls whose text is a symbol or absent.
+// what a screen reader speaks for controls whose text is a symbol or absent; the title and time
+// labels are named by what they show, and this name becomes their description.
 struct ControlTemplate {
     int id;
     ControlKind kind;
