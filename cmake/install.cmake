@@ -11,6 +11,7 @@ install(FILES resources/icon-48.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/h
 install(FILES resources/icon.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${VORLA_APP_ID}.svg)
 install(FILES resources/open.mp3 DESTINATION ${CMAKE_INSTALL_DATADIR}/vorla)
+install(FILES docs/vorla.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME vorla)
 set(CPACK_PACKAGE_VENDOR "Vorla developers")
