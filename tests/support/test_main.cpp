@@ -63,8 +63,10 @@ int main(int argc, char **argv)
 {
     // Before the application, so Qt finds its folders here, and gone only after it.
     TemporaryHome home;
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Defaults only: what the caller set wins.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("VORLA_FIXTURES", VORLA_TEST_FIXTURES, 0);
+    setenv("GST_REGISTRY", VORLA_TEST_GST_REGISTRY, 0);
     testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();
