@@ -2,9 +2,10 @@
 # make run   install what is missing, build a release build, start the player
 # make test  install what is missing, build, run the whole suite headless
 # make bench build and run the benchmarks
+# make deb   install what is missing, build the Debian package from debian/, print its path
 MAKEFLAGS += --no-print-directory
 
-.PHONY: deps run test bench release install
+.PHONY: deps run test bench release install deb
 
 deps:
 	@tools/install-deps.sh
@@ -21,6 +22,9 @@ test: deps
 
 bench: deps
 	@tools/bench.sh
+
+deb: deps
+	@tools/deb.sh
 
 PREFIX ?= /usr/local
 install: release

@@ -14,6 +14,7 @@ expected=(
     share/icons/hicolor/48x48/apps/org.vorla.Vorla.png
     share/icons/hicolor/scalable/apps/org.vorla.Vorla.svg
     share/vorla/open.mp3
+    share/man/man1/vorla.1
 )
 status=0
 for file in "${expected[@]}"; do
@@ -27,4 +28,9 @@ desktop-file-validate "$prefix/share/applications/org.vorla.Vorla.desktop" || st
 grep -qx 'Exec=vorla' "$prefix/share/applications/org.vorla.Vorla.desktop" ||
     { echo "Exec must take no file arguments"; status=1; }
 appstreamcli validate --no-net "$prefix/share/metainfo/org.vorla.Vorla.metainfo.xml" || status=1
+# The manual page must render without a warning, as lintian renders it.
+warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+    man --warnings -E UTF-8 -l -Tutf8 -Z "$prefix/share/man/man1/vorla.1" 2>&1 >/dev/null) ||
+    warnings+=" (man failed)"
+[[ -z "$warnings" ]] || { echo "manual page: $warnings"; status=1; }
 exit $status

@@ -5,7 +5,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
 cd "$top"
-cmake -S . -B build-fuzz -DVORLA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S . -B build-fuzz -DVORLA_FUZZ=ON -DVORLA_WERROR=ON -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
 shopt -s nullglob

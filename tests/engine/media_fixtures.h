@@ -204,9 +204,10 @@ inline std::vector<float> readFloats(const fs::path &path)
 }
 
 // A sink description that writes float samples to a file, in real time or as fast as it can.
+// Unbuffered, so the file's size is what has been played so far, not the last 64 KB flushed.
 inline std::string rawFileSink(const fs::path &path, bool realTime)
 {
-    return "audioconvert ! audio/x-raw,format=F32LE ! filesink sync=" +
+    return "audioconvert ! audio/x-raw,format=F32LE ! filesink buffer-mode=unbuffered sync=" +
            std::string(realTime ? "true" : "false") + " location=\"" + path.string() + "\"";
 }
 

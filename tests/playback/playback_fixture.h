@@ -121,7 +121,15 @@ protected:
         EXPECT_EQ(sliderValue(IDC_POSITION), 0);
     }
     std::string device(int row) const { return shortNames.at(row); }
-    std::string command(const char *verb, int row) const { return verb + (" " + device(row)); }
+    // Appended in order: prepending to a temporary (const char * + string&&) trips GCC 12's
+    // -Wrestrict in the inlined insert.
+    std::string command(const char *verb, int row) const
+    {
+        std::string text = verb;
+        text += ' ';
+        text += device(row);
+        return text;
+    }
     // The three commands of a track start, in the order of a double-click or Play from rest.
     std::vector<std::string> startCommands(int row, int volume = 1000) const
     {
