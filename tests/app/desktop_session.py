@@ -93,6 +93,7 @@ class DesktopSession:
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         self.env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "VORLA_TEST_SESSION": "1",
             "HOME": home,
             "XDG_RUNTIME_DIR": runtime,
             "XDG_CONFIG_HOME": os.path.join(home, ".config"),

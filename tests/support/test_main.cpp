@@ -41,9 +41,11 @@ public:
                 std::abort();
             setenv(place.variable, folder.c_str(), 1);
         }
-        // The bus a fresh runtime folder would hold: none, so the desktop's bus stays out of reach.
+        // The bus a fresh runtime folder would hold: none, so the desktop's bus stays out of reach;
+        // a private session made for the tests keeps its own.
         std::string bus = "unix:path=" + (m_root / "runtime" / "bus").string();
-        setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+        if (!std::getenv("VORLA_TEST_SESSION"))
+            setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
     }
     ~TemporaryHome()
     {
