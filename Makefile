@@ -2,9 +2,10 @@
 # make run   install what is missing, build a release build, start the player
 # make test  install what is missing, build, run the whole suite headless
 # make bench build and run the benchmarks
+# make bench-peers  Vorla beside Audacious under a private X server and sound server
 MAKEFLAGS += --no-print-directory
 
-.PHONY: deps run test bench release install
+.PHONY: deps run test bench bench-peers release install
 
 deps:
 	@tools/install-deps.sh
@@ -21,6 +22,9 @@ test: deps
 
 bench: deps
 	@tools/bench.sh
+
+bench-peers:
+	@bench/peers/run.sh
 
 PREFIX ?= /usr/local
 install: release
