@@ -38,6 +38,7 @@ variant() {
     no-bus) player_env+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus") ;;
     no-playlist) rm "$run/home/.local/share/vorla/savelist" ;;
     empty-playlist) echo 0 >"$run/home/.local/share/vorla/savelist" ;;
+    one-arena) player_env+=(GLIBC_TUNABLES=glibc.malloc.arena_max=1) ;;
     bare) player_cmd=("$bare") ;;
     bare-playbin) player_cmd=("$bare" playbin "$media") ;;
     bare-lean) player_cmd=("$bare" lean "$media") ;;
@@ -48,7 +49,7 @@ variant() {
 median() { sort -n | awk '{v[NR] = $1} END {print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 anonymous_kb() { awk '/^Anonymous:/ {print $2}' "/proc/$1/smaps_rollup"; }
 
-variants=(vorla no-rescan no-chime fakesink no-bus no-playlist empty-playlist bare bare-playbin bare-lean audacious)
+variants=(vorla no-rescan no-chime fakesink no-bus no-playlist empty-playlist one-arena bare bare-playbin bare-lean audacious)
 echo "== Start-up (exec to map) and idle memory 3 s later, medians of $rounds round-robin runs"
 : >"$work/startup"
 for round in $(seq "$rounds"); do
@@ -62,16 +63,20 @@ for round in $(seq "$rounds"); do
         stop_player
     done
 done
-printf '%-14s %9s %9s %9s %9s %8s\n' variant "start ms" "RSS MiB" "HWM MiB" "anon MiB" threads
+printf '%-14s %9s %-15s %8s %8s %8s %7s\n' variant "start ms" "(min..max)" "RSS MiB" "HWM MiB" \
+    "anon MiB" threads
 for name in "${variants[@]}"; do
     figures() { awk -v n="$name" -v c="$1" '$1 == n {print $c}' "$work/startup" | median; }
-    printf '%-14s %9.1f %9.1f %9.1f %9.1f %8s\n' "$name" "$(figures 2)" \
+    spread=$(awk -v n="$name" '$1 == n {print $2}' "$work/startup" | sort -n |
+        awk 'NR == 1 {low = $1} {high = $1} END {printf "(%.0f..%.0f)", low, high}')
+    printf '%-14s %9.1f %-15s %8.1f %8.1f %8.1f %7s\n' "$name" "$(figures 2)" "$spread" \
         "$(echo "$(figures 3) / 1024" | bc -l)" "$(echo "$(figures 4) / 1024" | bc -l)" \
         "$(echo "$(figures 5) / 1024" | bc -l)" "$(figures 6)"
 done
 echo "vorla: as benchmarked; no-rescan: GST_REGISTRY_UPDATE=no; no-chime: no open.mp3;"
 echo "fakesink: VORLA_AUDIO_SINK=\"fakesink sync=true\"; no-bus: no session bus; no-playlist: no"
 echo "savelist, hence no skin either; empty-playlist: a savelist of no entries, the skin applies;"
+echo "one-arena: GLIBC_TUNABLES=glibc.malloc.arena_max=1 (no malloc arena per thread);"
 echo "bare*: a Qt 6 dialog with a list and a button, alone or playing the file from the"
 echo "map through playbin or filesrc ! mpegaudioparse ! mpg123audiodec ! audioconvert !"
 echo "audioresample ! volume ! autoaudiosink; audacious: as benchmarked"
