@@ -3,9 +3,10 @@
 # make test  install what is missing, build, run the whole suite headless
 # make bench build and run the benchmarks
 # make deb   install what is missing, build the Debian package from debian/, print its path
+# make bench-peers  Vorla beside Audacious under a private X server and sound server
 MAKEFLAGS += --no-print-directory
 
-.PHONY: deps run test bench release install deb
+.PHONY: deps run test bench bench-peers release install deb
 
 deps:
 	@tools/install-deps.sh
@@ -25,6 +26,9 @@ bench: deps
 
 deb: deps
 	@tools/deb.sh
+
+bench-peers:
+	@bench/peers/run.sh
 
 PREFIX ?= /usr/local
 install: release

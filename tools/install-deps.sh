@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the Debian packages listed in debian-packages.txt that are not installed yet.
+# Installs the Debian packages listed in debian-packages.txt, or in the list given as the first
+# argument, that are not installed yet.
 set -euo pipefail
-list="$(dirname "$0")/../debian-packages.txt"
+list=${1:-"$(dirname "$0")/../debian-packages.txt"}
 missing=()
 while read -r package; do
     [[ -z "$package" || "$package" == \#* ]] && continue
