@@ -47,6 +47,7 @@ variant() {
 }
 
 median() { sort -n | awk '{v[NR] = $1} END {print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+mebibytes() { awk -v kb="$1" 'BEGIN {print kb / 1024}'; }
 anonymous_kb() { awk '/^Anonymous:/ {print $2}' "/proc/$1/smaps_rollup"; }
 
 variants=(vorla no-rescan no-chime fakesink no-bus no-playlist empty-playlist one-arena bare bare-playbin bare-lean audacious)
@@ -70,8 +71,8 @@ for name in "${variants[@]}"; do
     spread=$(awk -v n="$name" '$1 == n {print $2}' "$work/startup" | sort -n |
         awk 'NR == 1 {low = $1} {high = $1} END {printf "(%.0f..%.0f)", low, high}')
     printf '%-14s %9.1f %-15s %8.1f %8.1f %8.1f %7s\n' "$name" "$(figures 2)" "$spread" \
-        "$(echo "$(figures 3) / 1024" | bc -l)" "$(echo "$(figures 4) / 1024" | bc -l)" \
-        "$(echo "$(figures 5) / 1024" | bc -l)" "$(figures 6)"
+        "$(mebibytes "$(figures 3)")" "$(mebibytes "$(figures 4)")" "$(mebibytes "$(figures 5)")" \
+        "$(figures 6)"
 done
 echo "vorla: as benchmarked; no-rescan: GST_REGISTRY_UPDATE=no; no-chime: no open.mp3;"
 echo "fakesink: VORLA_AUDIO_SINK=\"fakesink sync=true\"; no-bus: no session bus; no-playlist: no"
@@ -107,6 +108,7 @@ echo
 echo "== Memory after 8 s of playing (kB), one run each"
 printf '%-30s %8s %8s %8s %8s\n' what VmRSS VmHWM anon threads
 played() {
+    # shellcheck disable=SC2046,SC2183
     printf '%-30s %8s %8s %8s %8s\n' "$1" $("$out/playprobe" mem "$player") "$(anonymous_kb "$player")" \
         "$(find "/proc/$player/task" -mindepth 1 -maxdepth 1 | wc -l)"
 }
@@ -146,6 +148,7 @@ for chain in "playbin flags=0x12 uri=file://$media" \
     "${player_env[@]}" gst-launch-1.0 -q $chain >/dev/null 2>&1 &
     gst=$!
     sleep 8
+    # shellcheck disable=SC2046,SC2183
     printf '%-30s %8s %8s %8s %8s\n' "gst-launch ${chain%% *}" $("$out/playprobe" mem "$gst") \
         "$(anonymous_kb "$gst")" "$(find "/proc/$gst/task" -mindepth 1 -maxdepth 1 | wc -l)"
     kill "$gst"
@@ -199,6 +202,7 @@ echo "== gst_init in Vorla (GST_DEBUG timestamps), with and without the registry
 for update in yes no; do
     run="$work/runs/gst-init-$update"
     fresh_home vorla "$run"
+    # shellcheck disable=SC2054
     player_env+=(GST_DEBUG=GST_INIT:4,GST_REGISTRY:4 GST_DEBUG_NO_COLOR=1
         GST_REGISTRY_UPDATE="$update")
     launch "gst-init" "$run" "$vorla"
