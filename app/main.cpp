@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_dialog.h"
-#include "platform/host.h"
+#include "platform/application.h"
+#include "platform/mpris/mpris.h"
 #include "state/player_state.h"
 
 int main(int argc, char **argv)
 {
     resetPlayerState();
-    runMainDialog(argc, argv, mainDialogProc);
+    // The desktop's media controls join once the window is on screen.
+    RunHooks desktop;
+    desktop.shown = [](DialogProc proc) { startMpris(proc); };
+    desktop.ending = stopMpris;
+    desktop.raiseRunningPlayer = raiseRunningPlayerOverMpris;
+    runMainDialog(argc, argv, mainDialogProc, desktop);
     return 0;
 }

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <dirent.h>
-#include <optional>
 #include <string_view>
 #include <sys/stat.h>
 #include <vector>
@@ -16,13 +15,13 @@
 #include "platform/file_drop.h"
 #include "platform/main_window.h"
 #include "platform/seams.h"
+#include "platform/window_events.h"
 #include "state/files.h"
 #include "state/limits.h"
 
 namespace {
 
 FileDialogHandler fileDialogHandler;
-std::optional<DropBatch> pendingDrop;
 
 // Linux names are case-sensitive; the filter takes .mp3 in any letter case.
 constexpr char MP3_FILTER[] = "mp3 (*.mp3 *.mP3 *.Mp3 *.MP3)";
@@ -54,8 +53,10 @@ bool askForFiles(std::vector<std::string> &paths, int &leftOut)
 {
     if (fileDialogHandler)
         return fileDialogHandler(paths);
+    announceWindowChange(WindowChange::DialogOpened, 0);
     QStringList files = QFileDialog::getOpenFileNames(mainDialog(), QString(), QString(),
                                                       QString::fromUtf8(MP3_FILTER));
+    announceWindowChange(WindowChange::DialogClosed, 0);
     for (const QString &file : files) {
         std::string path;
         if (fileNameBytes(file, path))
@@ -163,11 +164,6 @@ void setFileDialogHandler(FileDialogHandler handler)
     fileDialogHandler = std::move(handler);
 }
 
-void setDroppedFiles(DropBatch batch)
-{
-    pendingDrop = std::move(batch);
-}
-
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
 {
     int ignored = 0;
@@ -176,10 +172,9 @@ bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
     if (size > 0)
         std::memset(buffer, 0, size);
     std::vector<std::string> paths;
-    if (pendingDrop) {
-        paths = std::move(pendingDrop->paths);
-        left += pendingDrop->extraLeftOut;
-        pendingDrop.reset();
+    if (DropBatch drop; takeDroppedFiles(drop)) {
+        paths = std::move(drop.paths);
+        left += drop.extraLeftOut;
     } else if (!askForFiles(paths, left)) {
         return false;
     }

@@ -2,6 +2,7 @@
 #include "platform/file_drop.h"
 
 #include <climits>
+#include <optional>
 #include <unistd.h>
 
 #include "engine/device_name.h"
@@ -101,4 +102,24 @@ std::vector<DropBatch> planDrop(const std::vector<std::string> &paths, int room)
         break;
     }
     return batches;
+}
+
+namespace {
+
+std::optional<DropBatch> pendingDrop;
+
+} // namespace
+
+void setDroppedFiles(DropBatch batch)
+{
+    pendingDrop = std::move(batch);
+}
+
+bool takeDroppedFiles(DropBatch &batch)
+{
+    if (!pendingDrop)
+        return false;
+    batch = std::move(*pendingDrop);
+    pendingDrop.reset();
+    return true;
 }

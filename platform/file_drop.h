@@ -26,3 +26,5 @@ std::vector<DropBatch> planDrop(const std::vector<std::string> &paths, int room)
 
 // Makes the next chooseFiles return this batch instead of asking the user.
 void setDroppedFiles(DropBatch batch);
+// Hands the batch set since the last call to chooseFiles; false when there is none.
+bool takeDroppedFiles(DropBatch &batch);

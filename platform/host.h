@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The host layer the player runs on: one dialog window addressed by control identifier, its
-// clock timer, message boxes, the file dialog and the fixed files. No toolkit types cross here.
+// What the player may ask of the host it runs on: one dialog window addressed by control
+// identifier, its clock timer, message boxes, the file dialog, the fixed files and the media
+// commands. No toolkit types cross here. Each group names the file of the Qt host that
+// answers it; the tests and fuzzers link an in-memory host instead.
 
 #include <cstddef>
 #include <cstdint>
@@ -35,12 +37,10 @@ constexpr int highWord(std::uintptr_t value)
 using DialogProc = std::intptr_t (*)(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 using TimerProc = void (*)();
 
-// Builds the main window, sends WM_INITDIALOG and runs the modal loop until endDialog.
-// Returns the value given to endDialog.
-int runMainDialog(int argc, char **argv, DialogProc proc);
+// The window itself (main_window.cpp): ends its modal loop; the run returns result.
 void endDialog(int result);
 
-// Static texts and labels.
+// The controls (controls.cpp). Static texts and labels:
 void setControlText(int id, const char *text);
 // Copies a control's text; false (and dst empty) when it does not fit.
 bool controlText(int id, char *dst, std::size_t size);
@@ -63,33 +63,35 @@ int sliderValue(int id);
 void setSliderValue(int id, int value);
 void setSliderRange(int id, int minimum, int maximum);
 
-// Modal boxes owned by the main window; their loops keep delivering clock ticks.
+// Modal boxes owned by the main window (message_boxes.cpp); their loops keep delivering clock
+// ticks.
 void showError(const char *text);
 void showMessage(const char *caption, const char *text);
 
-// The one clock timer: starting it while it runs restarts its period.
+// The one clock timer (clock_timer.cpp): starting it while it runs restarts its period.
 void setTimer(int id, int milliseconds, TimerProc proc);
 void killTimer(int id);
+bool isClockRunning();
 
 // Blocks the calling (UI) thread; the window freezes for the time.
 void blockingWait(int milliseconds);
 
-// The file-selection dialog: on a confirmed choice writes the selection buffer (directory NUL
-// names NUL NUL, or one full path NUL NUL) and returns true. Chosen files that do not fit the
-// buffer are left out and counted in *leftOut.
+// The file-selection dialog (file_dialog.cpp): on a confirmed choice writes the selection buffer
+// (directory NUL names NUL NUL, or one full path NUL NUL) and returns true. Chosen files that do
+// not fit the buffer are left out and counted in *leftOut.
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut);
 
-// The short name of an existing regular file: its percent-encoded file:// URI. False and an
-// empty dst when the file does not exist or the name does not fit.
+// The short name of an existing regular file (short_path.cpp): its percent-encoded file:// URI.
+// False and an empty dst when the file does not exist or the name does not fit.
 bool shortPathName(const char *longPath, char *dst, std::size_t size);
 
-// Where the playlist file lives: $XDG_DATA_HOME/vorla/savelist.
+// Where the playlist file lives (paths.cpp): $XDG_DATA_HOME/vorla/savelist.
 bool playlistFilePath(char *dst, std::size_t size);
 // The first vorla/open.mp3 found in $XDG_DATA_HOME, then each of $XDG_DATA_DIRS.
 bool startupSoundPath(char *dst, std::size_t size);
 
-// Applies the application's style sheet (the skin).
+// Applies the application's style sheet, the skin (skin.cpp).
 void attachSkin();
 
-// The media command interpreter behind sendCommand: 0 or an error number.
+// The media command interpreter behind sendCommand (media_command.cpp): 0 or an error number.
 int mediaCommand(const char *command, char *reply, int replyLength);

@@ -2,17 +2,12 @@
 #include "platform/main_window.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDropEvent>
-#include <QFile>
 #include <QFontMetrics>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -21,15 +16,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
-#include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/display_text.h"
 #include "platform/file_drop.h"
-#include "platform/mpris.h"
 #include "platform/seams.h"
-#include "platform/single_instance.h"
-#include "platform/translations.h"
+#include "platform/window_events.h"
 #include "state/limits.h"
 
 namespace {
@@ -42,23 +33,6 @@ QFont dialogFont()
     QFont font(QStringLiteral("WenQuanYi Micro Hei"));
     font.setPointSizeF(10.5);
     return font;
-}
-
-template <typename Widget>
-Widget *controlAs(int id)
-{
-    MainDialog *dialog = mainDialog();
-    return dialog ? qobject_cast<Widget *>(dialog->control(id)) : nullptr;
-}
-
-// A list row keeps the bytes it was given beside the text it shows.
-constexpr int ROW_BYTES_ROLE = Qt::UserRole;
-
-// Like the original trackbar: a page is a fifth of the range, at least 1; an arrow key is 1.
-void setSliderSteps(QSlider *slider)
-{
-    slider->setSingleStep(1);
-    slider->setPageStep(std::max(1, (slider->maximum() - slider->minimum()) / 5));
 }
 
 // The labels a screen reader names by what they show; their template name describes them, and
@@ -77,15 +51,20 @@ void nameByShownText(QLabel *label)
         label->setAccessibleName(name);
 }
 
-// After a text change, so that the label's accessible name is the text it now shows.
+} // namespace
+
+void setSliderSteps(QSlider *slider)
+{
+    slider->setSingleStep(1);
+    slider->setPageStep(std::max(1, (slider->maximum() - slider->minimum()) / 5));
+}
+
 void updateAccessibleText(int id)
 {
     auto *label = controlAs<QLabel>(id);
     if (label && isNamedByText(id))
         nameByShownText(label);
 }
-
-} // namespace
 
 DialogBaseUnits dialogBaseUnits(const QFont &font)
 {
@@ -175,6 +154,8 @@ QWidget *MainDialog::createControl(const ControlTemplate &item)
                 [this, id = item.id] { m_proc(WM_HSCROLL, 0, id); });
         connect(slider, &QSlider::sliderReleased, this,
                 [this, id = item.id] { m_proc(WM_HSCROLL, 0, id); });
+        connect(slider, &QSlider::valueChanged, this,
+                [id = item.id] { announceWindowChange(WindowChange::SliderValue, id); });
         widget = slider;
         break;
     }
@@ -353,40 +334,6 @@ bool dialogEnded()
     return theDialog && theDialog->hasEnded();
 }
 
-namespace {
-
-// With VORLA_STARTUP_PROBE set, the first finished paint of the window prints "painted" and
-// ends the run: the start-up benchmark times the process up to that line.
-class StartupProbe : public QObject {
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !m_seen) {
-            m_seen = true;
-            QTimer::singleShot(0, watched, [] {
-                std::fputs("painted\n", stdout);
-                std::fflush(stdout);
-                endDialog(0);
-            });
-        }
-        return false;
-    }
-
-private:
-    bool m_seen = false;
-};
-
-} // namespace
-
-std::unique_ptr<QApplication> createApplication(int argc, char **argv)
-{
-    // The command line is ignored, the toolkit's own options (-reverse, -stylesheet) included.
-    static char programName[] = "vorla";
-    static char *toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : programName, nullptr};
-    static int toolkitArgc = 1;
-    return std::make_unique<QApplication>(toolkitArgc, toolkitArgv);
-}
-
 void raiseMainDialog()
 {
     if (!theDialog)
@@ -397,183 +344,14 @@ void raiseMainDialog()
     theDialog->activateWindow();
 }
 
-int runMainDialog(int argc, char **argv, DialogProc proc)
-{
-    std::unique_ptr<QApplication> application;
-    if (!QApplication::instance())
-        application = createApplication(argc, argv);
-    loadToolkitTranslations(QLocale::system());
-    // A second start brings the running window forward; it never opens its own.
-    switch (takeInstanceLock()) {
-    case InstanceLock::HeldElsewhere:
-        if (!askRunningPlayerToRaise() && !raiseRunningPlayerOverMpris())
-            showError(MSG_ALREADY_RUNNING);
-        return 0;
-    case InstanceLock::Taken: listenForRaiseRequests(raiseMainDialog); break;
-    case InstanceLock::Unavailable: break;
-    }
-    // The program's icon; the window itself sets none, as the desktop shows the program's.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorla/icon-48.png")));
-    createMainDialog(proc);
-    StartupProbe probe;
-    if (qEnvironmentVariableIsSet("VORLA_STARTUP_PROBE"))
-        theDialog->installEventFilter(&probe);
-    startMpris(proc);
-    int result = theDialog->exec();
-    stopMpris();
-    destroyMainDialog();
-    return result;
-}
-
 void endDialog(int result)
 {
     if (theDialog)
         theDialog->endWith(result);
 }
 
-// A label paints its new text at once, as a static text control does, so a text set just before
-// a blocking wait is what the frozen window shows; everything else repaints after the wait.
-void setControlText(int id, const char *text)
+void closeMainDialog()
 {
-    if (auto *label = controlAs<QLabel>(id)) {
-        label->setText(displayText(text));
-        label->repaint();
-    } else if (auto *button = controlAs<QPushButton>(id)) {
-        button->setText(displayText(text));
-    }
-    updateAccessibleText(id);
-    noteWindowChange(WindowChange::Text, id);
-}
-
-namespace {
-
-bool copyBytes(const QByteArray &bytes, char *dst, std::size_t size)
-{
-    if (size == 0)
-        return false;
-    if (static_cast<std::size_t>(bytes.size()) >= size) {
-        dst[0] = '\0';
-        return false;
-    }
-    std::memcpy(dst, bytes.constData(), bytes.size() + 1);
-    return true;
-}
-
-bool copyUtf8(const QString &text, char *dst, std::size_t size)
-{
-    return copyBytes(text.toUtf8(), dst, size);
-}
-
-} // namespace
-
-bool controlText(int id, char *dst, std::size_t size)
-{
-    if (auto *label = controlAs<QLabel>(id))
-        return copyUtf8(label->text(), dst, size);
-    if (auto *button = controlAs<QPushButton>(id))
-        return copyUtf8(button->text(), dst, size);
-    return copyUtf8(QString(), dst, size);
-}
-
-int listCount(int id)
-{
-    auto *list = controlAs<QListWidget>(id);
-    return list ? list->count() : 0;
-}
-
-int listSelection(int id)
-{
-    auto *list = controlAs<QListWidget>(id);
-    if (!list)
-        return -1;
-    QList<QListWidgetItem *> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.first());
-}
-
-// The row's bytes as they were inserted, whatever the list shows for them.
-bool listText(int id, int row, char *dst, std::size_t size)
-{
-    auto *list = controlAs<QListWidget>(id);
-    QListWidgetItem *item = list ? list->item(row) : nullptr;
-    return copyBytes(item ? item->data(ROW_BYTES_ROLE).toByteArray() : QByteArray(), dst, size) &&
-           item;
-}
-
-void insertListRow(int id, int row, const char *text)
-{
-    auto *list = controlAs<QListWidget>(id);
-    if (!list)
-        return;
-    if (row < 0 || row > list->count())
-        row = list->count();
-    auto *item = new QListWidgetItem(displayText(text));
-    item->setData(ROW_BYTES_ROLE, QByteArray(text));
-    list->insertItem(row, item);
-}
-
-void deleteListRow(int id, int row)
-{
-    auto *list = controlAs<QListWidget>(id);
-    if (!list || row < 0 || row >= list->count())
-        return;
-    bool wasSelected = listSelection(id) == row;
-    delete list->takeItem(row);
-    // A list box selects nothing once its selected entry is gone; Qt would select the next.
-    if (wasSelected) {
-        list->clearSelection();
-        list->setCurrentRow(-1);
-    }
-}
-
-void selectRow(int id, int row)
-{
-    auto *list = controlAs<QListWidget>(id);
-    if (!list)
-        return;
-    if (row < 0 || row >= list->count()) {
-        list->clearSelection();
-        return;
-    }
-    list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-}
-
-void addComboItem(int id, const char *text)
-{
-    if (auto *combo = controlAs<QComboBox>(id))
-        combo->addItem(QString::fromUtf8(text));
-}
-
-void selectComboRow(int id, int row)
-{
-    if (auto *combo = controlAs<QComboBox>(id))
-        combo->setCurrentIndex(row);
-}
-
-int comboSelection(int id)
-{
-    auto *combo = controlAs<QComboBox>(id);
-    return combo ? combo->currentIndex() : -1;
-}
-
-int sliderValue(int id)
-{
-    // During a user action the new position is already set while value() still lags behind.
-    auto *slider = controlAs<QSlider>(id);
-    return slider ? slider->sliderPosition() : 0;
-}
-
-void setSliderValue(int id, int value)
-{
-    if (auto *slider = controlAs<QSlider>(id))
-        slider->setValue(value);
-    noteWindowChange(WindowChange::SliderValue, id);
-}
-
-void setSliderRange(int id, int minimum, int maximum)
-{
-    if (auto *slider = controlAs<QSlider>(id)) {
-        slider->setRange(minimum, maximum);
-        setSliderSteps(slider);
-    }
-    noteWindowChange(WindowChange::SliderRange, id);
+    if (theDialog)
+        theDialog->close();
 }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <memory>
-
 #include <QApplication>
 #include <QDialog>
 #include <QRect>
@@ -10,7 +8,9 @@
 #include "platform/host.h"
 #include "resources/main_template.h"
 
+class QLabel;
 class QMenuBar;
+class QSlider;
 
 // Pixels per dialog unit come from the dialog font as on Windows: base x is the average width
 // of "A".."Z" and "a".."z", base y the font height.
@@ -54,8 +54,23 @@ private:
 // The window the host functions address; null before it is built.
 MainDialog *mainDialog();
 
+// The window's control with that identifier as a Widget; null when there is none of that kind.
+template <typename Widget>
+Widget *controlAs(int id)
+{
+    MainDialog *dialog = mainDialog();
+    return dialog ? qobject_cast<Widget *>(dialog->control(id)) : nullptr;
+}
+
 // Brings the main window forward, out of a minimised state.
 void raiseMainDialog();
+// Closes the window as its close box does.
+void closeMainDialog();
 
-// The application object, given the program's name alone.
-std::unique_ptr<QApplication> createApplication(int argc, char **argv);
+// How the controls show what the host functions give them. A list row keeps the bytes it was
+// given beside the text it shows.
+constexpr int ROW_BYTES_ROLE = Qt::UserRole;
+// Like the original trackbar: a page is a fifth of the range, at least 1; an arrow key is 1.
+void setSliderSteps(QSlider *slider);
+// After a text change, so that a label's accessible name is the text it now shows.
+void updateAccessibleText(int id);

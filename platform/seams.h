@@ -27,10 +27,11 @@ void setPasswordHomeLookup(PasswordHomeLookup lookup);
 void resetSeams();
 
 // The clock timer as the tests see it.
-bool isClockRunning();
 int clockInterval();
 // Runs the timer callback once, as a tick would.
 void fireClockTick();
+// Stops the clock and forgets its callback.
+void stopClock();
 
 // The main window without its modal loop, for tests that drive it: built, then initialised by
 // WM_INITDIALOG. dialogEnded() tells whether endDialog has been called since.

@@ -14,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
+#include "platform/application.h"
 #include "platform/seams.h"
+#include "platform/window_events.h"
 #include "resources/main_template.h"
 #include "state/player_state.h"
 #include "tests/support/fake_host.h"
@@ -237,4 +239,39 @@ TEST_F(MainWindow, TitleShowsMarkupInANameAsPlainText)
     auto *title = qobject_cast<QLabel *>(control(IDC_TITLE));
     EXPECT_EQ(title->textFormat(), Qt::PlainText);
     EXPECT_EQ(title->text(), QStringLiteral("<i>x</i>.mp3"));
+}
+
+// Whoever publishes the window elsewhere must know when its controls are out of the user's reach.
+TEST_F(MainWindow, BoxesAndTheFileDialogTellTheListenerTheyOpenAndClose)
+{
+    std::vector<WindowChange> heard;
+    setWindowListener([&heard](WindowChange change, int) {
+        if (change == WindowChange::DialogOpened || change == WindowChange::DialogClosed)
+            heard.push_back(change);
+    });
+    setMessageHandler(nullptr);
+    setFileDialogHandler(nullptr);
+    auto closeTheBoxOnceOpen = [] {
+        QTimer::singleShot(0, [] {
+            if (QWidget *box = QApplication::activeModalWidget())
+                box->close();
+        });
+    };
+    const std::vector<WindowChange> openThenClosed = {WindowChange::DialogOpened,
+                                                      WindowChange::DialogClosed};
+
+    closeTheBoxOnceOpen();
+    showError("x");
+    EXPECT_EQ(heard, openThenClosed);
+    heard.clear();
+    closeTheBoxOnceOpen();
+    showMessage("a", "b");
+    EXPECT_EQ(heard, openThenClosed);
+    heard.clear();
+    closeTheBoxOnceOpen();
+    char selection[64] = {};
+    int leftOut = 0;
+    EXPECT_FALSE(chooseFiles(selection, sizeof selection, &leftOut));
+    EXPECT_EQ(heard, openThenClosed);
+    setWindowListener(nullptr);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/application.h"
 #include "platform/main_window.h"
 #include "tests/support/fake_host.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/mpris.h"
+#include "platform/mpris/mpris.h"
 
 #include <algorithm>
 #include <climits>
@@ -7,22 +7,21 @@
 #include <limits>
 #include <memory>
 
-#include <QApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QLabel>
-#include <QSlider>
 #include <QStringList>
 #include <QTimer>
 #include <QVariantMap>
 
 #include "platform/main_window.h"
-#include "platform/seams.h"
+#include "platform/window_events.h"
 #include "resources/main_template.h"
 #include "resources/resource.h"
+#include "state/limits.h"
+#include "state/player_state.h"
 
 namespace {
 
@@ -37,8 +36,6 @@ constexpr char TRACK_PATH[] = "/org/vorla/Vorla/track/%1";
 constexpr char BUSY_ERROR[] = "org.vorla.Vorla.Error.Busy";
 constexpr char BUSY_TEXT[] = "A dialog of the player window is open.";
 constexpr qint64 MICROSECONDS = 1000000;
-// The longest clock whose microseconds still fit 64 bits.
-constexpr qint64 MAX_SECONDS = std::numeric_limits<qint64>::max() / MICROSECONDS;
 constexpr double VOLUME_STEPS = 1000.0;
 // A running player frozen in its track-change wait still answers within this.
 constexpr int RAISE_TIMEOUT_MS = 3000;
@@ -49,8 +46,8 @@ struct Shown {
     bool isPlaying;
     QString title;     // empty when no track is shown
     QString trackId;   // an object path
-    qint64 lengthUs;   // -1 when the total label is not a clock
-    qint64 positionUs; // -1 when the elapsed label is not a clock
+    qint64 lengthUs;   // the track's length as the total label shows it
+    qint64 positionUs; // the clock as the elapsed label shows it
     int volume;        // the volume slider, 0..1000
 
     QString status() const
@@ -61,33 +58,22 @@ struct Shown {
     }
 };
 
-QString labelText(int id)
+QString titleText()
 {
-    MainDialog *dialog = mainDialog();
-    auto *label = dialog ? qobject_cast<QLabel *>(dialog->control(id)) : nullptr;
-    return label ? label->text() : QString();
+    char text[LABEL_BYTES] = {};
+    controlText(IDC_TITLE, text, sizeof text);
+    return QString::fromUtf8(text);
 }
 
-bool isDecimal(QStringView text)
+// The clock's minutes are an int, so their microseconds always fit 64 bits.
+qint64 clockMicroseconds(int minutes, int seconds)
 {
-    return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return (static_cast<qint64>(minutes) * 60 + seconds) * MICROSECONDS;
 }
 
-// A clock label ("m:ss", minutes unbounded) in microseconds; -1 when the text is not one.
-qint64 clockMicroseconds(const QString &text)
+qint64 elapsedMicroseconds()
 {
-    qsizetype colon = text.indexOf(u':');
-    QStringView minutesText = QStringView(text).left(colon);
-    QStringView secondsText = QStringView(text).mid(colon + 1);
-    if (colon < 0 || !isDecimal(minutesText) || !isDecimal(secondsText) || secondsText.size() != 2)
-        return -1;
-    bool minutesOk = false;
-    qint64 minutes = minutesText.toLongLong(&minutesOk);
-    int seconds = secondsText.toInt();
-    if (!minutesOk || seconds > 59 || minutes > (MAX_SECONDS - seconds) / 60)
-        return -1;
-    return (minutes * 60 + seconds) * MICROSECONDS;
+    return clockMicroseconds(player.elapsedMin, player.elapsedSec);
 }
 
 qint64 addSaturating(qint64 a, qint64 b)
@@ -138,16 +124,17 @@ public:
     // Answers a request before it runs: its handler may open a message box, whose loop would
     // hold the answer until the user closes the box. While a box of the window is open the
     // window's controls are out of reach, and so are requests: they get an error and false.
-    bool accept(const QDBusMessage &message) const;
+    bool admit(const QDBusMessage &message) const;
     void sendCommand(int id) const { m_proc(WM_COMMAND, makeWParam(id, BN_CLICKED), 0); }
     // A move of the position slider to the given point, as the user makes it.
     void seekTo(qint64 positionUs);
     void setVolume(double volume);
-    void noteTrackStart() { ++m_trackNumber; }
-    void noteElapsed();
-    void scheduleUpdate();
+    // Hears each change the host announces on the window.
+    void hear(WindowChange change, int id);
 
 private:
+    void noteElapsed();
+    void scheduleUpdate();
     bool isBusy() const;
     void publishChanges() { publish(false); }
     void publish(bool seeked);
@@ -158,6 +145,7 @@ private:
     Shown m_last{};
     qint64 m_elapsedUs = -1;
     quint64 m_trackNumber = 0;
+    int m_openDialogs = 0;
     bool m_hasJumped = false;
     bool m_isUpdatePending = false;
 };
@@ -247,7 +235,7 @@ signals:
 private:
     void press(int id, const QDBusMessage &message)
     {
-        if (m_service->accept(message))
+        if (m_service->admit(message))
             m_service->sendCommand(id);
     }
 
@@ -264,20 +252,35 @@ MprisService::MprisService(DialogProc proc, const QDBusConnection &connection)
     new MprisRoot(this);
     m_last = shown();
     m_elapsedUs = m_last.positionUs;
-    // A user's move of the volume slider goes straight to the handler, past the host functions.
-    MainDialog *dialog = mainDialog();
-    if (auto *volume = dialog ? qobject_cast<QSlider *>(dialog->control(IDC_VOLUME)) : nullptr)
-        connect(volume, &QSlider::valueChanged, this, &MprisService::scheduleUpdate);
+}
+
+void MprisService::hear(WindowChange change, int id)
+{
+    switch (change) {
+    case WindowChange::SliderRange:
+        if (id == IDC_POSITION)
+            ++m_trackNumber;
+        break;
+    case WindowChange::Text:
+        if (id == IDC_ELAPSED)
+            noteElapsed();
+        break;
+    case WindowChange::DialogOpened: ++m_openDialogs; break;
+    case WindowChange::DialogClosed: m_openDialogs = std::max(0, m_openDialogs - 1); break;
+    case WindowChange::SliderValue:
+    case WindowChange::Clock: break;
+    }
+    scheduleUpdate();
 }
 
 Shown MprisService::shown() const
 {
     Shown now{};
-    now.title = labelText(IDC_TITLE);
+    now.title = titleText();
     now.hasTrack = !now.title.trimmed().isEmpty();
     now.isPlaying = isClockRunning();
-    now.lengthUs = clockMicroseconds(labelText(IDC_TOTALTIME));
-    now.positionUs = clockMicroseconds(labelText(IDC_ELAPSED));
+    now.lengthUs = clockMicroseconds(player.totalMin, player.totalSec);
+    now.positionUs = elapsedMicroseconds();
     now.volume = sliderValue(IDC_VOLUME);
     if (now.hasTrack) {
         now.trackId = QString::fromLatin1(TRACK_PATH).arg(m_trackNumber);
@@ -290,12 +293,10 @@ Shown MprisService::shown() const
 
 bool MprisService::isBusy() const
 {
-    MainDialog *dialog = mainDialog();
-    QWidget *modal = QApplication::activeModalWidget();
-    return !dialog || (modal && modal != dialog);
+    return !mainDialog() || m_openDialogs > 0;
 }
 
-bool MprisService::accept(const QDBusMessage &message) const
+bool MprisService::admit(const QDBusMessage &message) const
 {
     if (isBusy()) {
         answer(m_connection, message,
@@ -330,7 +331,7 @@ void MprisService::setVolume(double volume)
 // on while the clock runs, anything else is a jump.
 void MprisService::noteElapsed()
 {
-    qint64 elapsedUs = clockMicroseconds(labelText(IDC_ELAPSED));
+    qint64 elapsedUs = elapsedMicroseconds();
     bool isTick = isClockRunning() && elapsedUs - MICROSECONDS == m_elapsedUs;
     m_hasJumped = m_hasJumped || (elapsedUs != m_elapsedUs && !isTick);
     m_elapsedUs = elapsedUs;
@@ -382,15 +383,15 @@ void MprisRoot::Raise()
 // Through the close box's path, so the playlist is saved.
 void MprisRoot::Quit(const QDBusMessage &message)
 {
-    if (m_service->accept(message))
-        mainDialog()->close();
+    if (m_service->admit(message))
+        closeMainDialog();
 }
 
 // Moves by offset microseconds from the shown position; before the start means the start, past
 // the end means Next.
 void MprisPlayer::Seek(qlonglong offset, const QDBusMessage &message)
 {
-    if (!m_service->accept(message))
+    if (!m_service->admit(message))
         return;
     Shown now = m_service->shown();
     if (!now.hasTrack)
@@ -407,7 +408,7 @@ void MprisPlayer::Seek(qlonglong offset, const QDBusMessage &message)
 void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong position,
                               const QDBusMessage &message)
 {
-    if (!m_service->accept(message))
+    if (!m_service->admit(message))
         return;
     Shown now = m_service->shown();
     if (!now.hasTrack || trackId.path() != now.trackId || position < 0)
@@ -438,6 +439,10 @@ bool registerPlayer(DialogProc proc, QDBusConnection connection)
         return false;
     }
     theService = service.release();
+    setWindowListener([](WindowChange change, int id) {
+        if (theService)
+            theService->hear(change, id);
+    });
     return true;
 }
 
@@ -471,6 +476,7 @@ void stopMpris()
 {
     if (!theService)
         return;
+    setWindowListener(nullptr);
     QDBusConnection connection = theService->connection();
     connection.unregisterService(QString::fromLatin1(SERVICE_NAME));
     connection.unregisterObject(QString::fromLatin1(OBJECT_PATH));
@@ -488,17 +494,6 @@ bool raiseRunningPlayerOverMpris()
         QString::fromLatin1(SERVICE_NAME), QString::fromLatin1(OBJECT_PATH),
         QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
     return bus.call(call, QDBus::Block, RAISE_TIMEOUT_MS).type() == QDBusMessage::ReplyMessage;
-}
-
-void noteWindowChange(WindowChange change, int id)
-{
-    if (!theService)
-        return;
-    if (change == WindowChange::SliderRange && id == IDC_POSITION)
-        theService->noteTrackStart();
-    if (change == WindowChange::Text && id == IDC_ELAPSED)
-        theService->noteElapsed();
-    theService->scheduleUpdate();
 }
 
 #include "mpris.moc"

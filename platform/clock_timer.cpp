@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The one clock timer and the blocking wait.
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include "platform/host.h"
+#include "platform/seams.h"
+#include "platform/window_events.h"
+
+namespace {
+
+// Owned by the application object, so it goes with it.
+QPointer<QTimer> clockTimer;
+TimerProc clockProc = nullptr;
+
+WaitHandler &waitHandler()
+{
+    static WaitHandler handler;
+    return handler;
+}
+
+QTimer &theClockTimer()
+{
+    if (!clockTimer) {
+        clockTimer = new QTimer(QCoreApplication::instance());
+        QObject::connect(clockTimer, &QTimer::timeout, clockTimer, [] { fireClockTick(); });
+    }
+    return *clockTimer;
+}
+
+} // namespace
+
+void setTimer(int id, int milliseconds, TimerProc proc)
+{
+    clockProc = proc;
+    theClockTimer().start(milliseconds);
+    announceWindowChange(WindowChange::Clock, id);
+}
+
+void killTimer(int id)
+{
+    if (clockTimer)
+        clockTimer->stop();
+    announceWindowChange(WindowChange::Clock, id);
+}
+
+bool isClockRunning()
+{
+    return clockTimer && clockTimer->isActive();
+}
+
+int clockInterval()
+{
+    return clockTimer ? clockTimer->interval() : 0;
+}
+
+void fireClockTick()
+{
+    if (clockProc)
+        clockProc();
+}
+
+void stopClock()
+{
+    if (clockTimer)
+        clockTimer->stop();
+    clockProc = nullptr;
+}
+
+void setWaitHandler(WaitHandler handler)
+{
+    waitHandler() = std::move(handler);
+}
+
+void blockingWait(int milliseconds)
+{
+    if (waitHandler()) {
+        waitHandler()(milliseconds);
+        return;
+    }
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
