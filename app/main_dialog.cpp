@@ -16,6 +16,7 @@ namespace {
 constexpr const char *PLAY_MODE_NAMES[] = {"单曲播放", "单曲循环", "顺序播放", "列表循环"};
 
 // Starts the start-up chime; its device is never closed. A missing chime makes "play " fail.
+// It waits for the window's first frame: the media engine's start would hold the window back.
 void playStartupSound()
 {
     char soundPath[PATH_BYTES] = {};
@@ -70,7 +71,7 @@ std::intptr_t mainDialogProc(unsigned message, std::uintptr_t wParam, std::intpt
 // Runs once as the window opens; returns 1 so the window sets the initial focus.
 int onInitDialog()
 {
-    playStartupSound();
+    afterFirstFrame(playStartupSound);
     // Controls are addressed by identifier, so there are no handles to look up.
     for (int mode = 0; mode < 4; ++mode)
         addComboItem(IDC_MODE, PLAY_MODE_NAMES[mode]);

@@ -2,6 +2,7 @@
 #include "platform/application.h"
 
 #include <cstdio>
+#include <vector>
 
 #include <QApplication>
 #include <QEvent>
@@ -34,6 +35,21 @@ protected:
 private:
     std::function<void()> m_then;
 };
+
+// What waits for the first frame of this run's window; empty and not waiting outside a run.
+struct FirstFrameWork {
+    bool isWaiting = false;
+    std::vector<TimerProc> procs;
+};
+FirstFrameWork firstFrameWork;
+
+void runFirstFrameWork()
+{
+    std::vector<TimerProc> procs = std::move(firstFrameWork.procs);
+    firstFrameWork = FirstFrameWork();
+    for (TimerProc proc : procs)
+        proc();
+}
 
 // With VORLA_STARTUP_PROBE set, the first frame prints "painted" and ends the run: the start-up
 // benchmark times the process up to that line.
@@ -72,18 +88,30 @@ int runMainDialog(int argc, char **argv, DialogProc proc, const RunHooks &hooks)
     }
     // The program's icon; the window itself sets none, as the desktop shows the program's.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorla/icon-48.png")));
+    // What the first frame does not need waits for it, so the window is on screen sooner.
+    firstFrameWork.isWaiting = true;
     createMainDialog(proc);
     bool probing = qEnvironmentVariableIsSet("VORLA_STARTUP_PROBE");
     FirstFrame firstFrame([&hooks, proc, probing] {
-        if (hooks.shown)
-            hooks.shown(proc);
         if (probing)
             reportFirstFrame();
+        runFirstFrameWork();
+        if (hooks.shown)
+            hooks.shown(proc);
     });
     mainDialog()->installEventFilter(&firstFrame);
     int result = mainDialog()->exec();
+    firstFrameWork = FirstFrameWork();
     if (hooks.ending)
         hooks.ending();
     destroyMainDialog();
     return result;
+}
+
+void afterFirstFrame(TimerProc proc)
+{
+    if (firstFrameWork.isWaiting)
+        firstFrameWork.procs.push_back(proc);
+    else
+        proc();
 }

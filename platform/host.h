@@ -40,6 +40,10 @@ using TimerProc = void (*)();
 // The window itself (main_window.cpp): ends its modal loop; the run returns result.
 void endDialog(int result);
 
+// The application's run (application.cpp): runs proc once, right after the window has shown its
+// first frame, or at once when no run waits for one (a window built without its loop).
+void afterFirstFrame(TimerProc proc);
+
 // The controls (controls.cpp). Static texts and labels:
 void setControlText(int id, const char *text);
 // Copies a control's text; false (and dst empty) when it does not fit.
