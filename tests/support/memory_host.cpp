@@ -183,6 +183,8 @@ void buildMemoryWindow()
         if (item.kind == ControlKind::PushButton || item.kind == ControlKind::StaticText)
             control.text = item.text;
     }
+    messages.clear();
+    waits.clear();
 }
 
 const std::vector<std::string> &listRows(int id)
@@ -207,8 +209,6 @@ void createMainDialog(DialogProc proc)
     destroyMainDialog();
     buildMemoryWindow();
     window->proc = proc;
-    messages.clear();
-    waits.clear();
     proc(WM_INITDIALOG, 0, 0);
 }
 

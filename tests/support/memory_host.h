@@ -16,7 +16,7 @@ void buildMemoryWindow();
 // A list box's rows, each as the bytes it was inserted with; empty for any other control.
 const std::vector<std::string> &listRows(int id);
 
-// Message boxes and waits while no seam takes them, in order; createMainDialog clears them.
+// Message boxes and waits while no seam takes them, in order; a new window clears them.
 struct ShownMessage {
     std::string caption;
     std::string text;
