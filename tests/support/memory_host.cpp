@@ -92,7 +92,9 @@ bool copyBytes(std::string_view bytes, char *dst, std::size_t size)
         dst[0] = '\0';
         return false;
     }
-    std::memcpy(dst, bytes.data(), bytes.size());
+    // An empty view may have no data at all.
+    if (!bytes.empty())
+        std::memcpy(dst, bytes.data(), bytes.size());
     dst[bytes.size()] = '\0';
     return true;
 }
