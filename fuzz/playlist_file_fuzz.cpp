@@ -7,39 +7,50 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
-#include "fuzz/fuzz_host.h"
+#include "platform/host.h"
 #include "playlist/playlist_file.h"
+#include "resources/resource.h"
 #include "state/player_state.h"
+#include "tests/support/memory_host.h"
 
 namespace {
 
 constexpr std::size_t MAX_INPUT_BYTES = 1 << 20;
 
 // Plain arrays, not strings: the exit handler runs after static objects are destroyed.
-char playlistFolder[64];
-char playlistFile[80];
+char dataHome[64];
+char playlistFolder[80];
+char playlistFile[96];
 
 void removePlaylistFolder()
 {
     std::remove(playlistFile);
     std::remove(playlistFolder);
+    std::remove(dataHome);
 }
 
-// A private folder for the playlist file, on a memory file system when there is one, so the
-// save's fsync stays cheap.
+// A private data home for the playlist file, on a memory file system when there is one, so the
+// save's fsync stays cheap; the host finds the file there as the player does.
 const char *playlistPath()
 {
     if (playlistFile[0])
         return playlistFile;
     const char *base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::snprintf(playlistFolder, sizeof playlistFolder, "%s/vorla-fuzz-XXXXXX", base);
-    if (!mkdtemp(playlistFolder))
+    std::snprintf(dataHome, sizeof dataHome, "%s/vorla-fuzz-XXXXXX", base);
+    if (!mkdtemp(dataHome))
         std::abort();
+    std::snprintf(playlistFolder, sizeof playlistFolder, "%s/vorla", dataHome);
     std::snprintf(playlistFile, sizeof playlistFile, "%s/savelist", playlistFolder);
+    if (mkdir(playlistFolder, 0700) != 0 || setenv("XDG_DATA_HOME", dataHome, 1) != 0)
+        std::abort();
     std::atexit(removePlaylistFolder);
+    char found[PATH_BYTES];
+    if (!playlistFilePath(found, sizeof found) || std::strcmp(found, playlistFile) != 0)
+        std::abort();
     return playlistFile;
 }
 
@@ -92,11 +103,11 @@ bool isSavable(const std::string &text)
 std::vector<Entry> loadAndCheck()
 {
     resetPlayerState();
-    resetFuzzHost();
+    buildMemoryWindow();
     player.currentIndex = 5;
     check(loadPlaylist(), "an existing file must open");
 
-    const std::vector<std::string> &rows = fuzzListRows();
+    const std::vector<std::string> &rows = listRows(IDC_PLAYLIST);
     check(player.listCount == player.dirCount, "listCount == dirCount");
     check(player.listCount == static_cast<int>(rows.size()), "listCount == rows shown");
     check(player.listCount <= MAX_ENTRIES, "at most MAX_ENTRIES");
@@ -124,7 +135,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
     if (size > MAX_INPUT_BYTES)
         return 0;
     const char *path = playlistPath();
-    setFuzzPlaylistPath(path);
     writeBytes(path, data, size);
 
     std::vector<Entry> first = loadAndCheck();

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/fuzz_host.h"
+#include "platform/host.h"
 #include "playlist/selection.h"
+#include "resources/resource.h"
 #include "state/player_state.h"
+#include "tests/support/memory_host.h"
 
 namespace {
 
@@ -39,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
 {
     if (size < 1)
         return 0;
-    resetFuzzHost();
+    buildMemoryWindow();
     // The first byte says how full the list already is; 250 and above mean full.
     int before = data[0] >= 250 ? MAX_ENTRIES : data[0];
     for (int row = 0; row < before; ++row)
-        fuzzListRows().push_back("old.mp3");
+        insertListRow(IDC_PLAYLIST, -1, "old.mp3");
     // The rest is the buffer, cut to its real size, with its last byte forced to NUL as the
     // dialog's zero-filled buffer always ends.
     std::size_t length = std::min(size - 1, sizeof selection - 1);
@@ -54,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
     std::vector<std::string> names = namesIn(selection, sizeof selection);
     int leftOut = appendSelectedNames(selection, sizeof selection);
 
-    const std::vector<std::string> &rows = fuzzListRows();
+    const std::vector<std::string> &rows = listRows(IDC_PLAYLIST);
     std::size_t added = rows.size() - static_cast<std::size_t>(before);
     if (rows.size() > static_cast<std::size_t>(MAX_ENTRIES) || leftOut < 0 ||
         added + static_cast<std::size_t>(leftOut) != names.size())

@@ -27,7 +27,7 @@
 #include "platform/window_events.h"
 #include "playback/transport.h"
 #include "state/sequences.h"
-#include "tests/playback/playback_fixture.h"
+#include "tests/support/window_playback_fixture.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ QVariantMap asMap(const QVariant &value)
 
 // The real window with the host doubles, published on a private bus and driven by a client on
 // its own connection to that bus.
-class Mpris : public PlaybackTest {
+class Mpris : public WindowPlaybackTest {
 protected:
     static void SetUpTestSuite() { bus = new PrivateBus; }
     static void TearDownTestSuite()

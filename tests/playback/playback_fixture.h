@@ -5,23 +5,20 @@
 #include <string>
 #include <vector>
 
-#include <QPushButton>
-#include <QSlider>
-
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
-#include "platform/main_window.h"
 #include "platform/seams.h"
 #include "playback/clock.h"
 #include "resources/resource.h"
 #include "state/player_state.h"
 #include "state/text.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/user_actions.h"
 
-// The real window offscreen with the host doubles; the list is filled with real files (made
-// empty unless a test made them first) so each entry has a short name, and lengths are
-// answered from the fake.
+// The window, in memory or the real one offscreen, with the host doubles; the list is filled
+// with real files (made empty unless a test made them first) so each entry has a short name,
+// and lengths are answered from the fake.
 class PlaybackTest : public testing::Test {
 protected:
     struct Entry {
@@ -89,8 +86,7 @@ protected:
     }
 
     // A click on a button of the window, through its routing.
-    void click(int id) { qobject_cast<QPushButton *>(mainDialog()->control(id))->click(); }
-    QSlider *slider(int id) { return qobject_cast<QSlider *>(mainDialog()->control(id)); }
+    void click(int id) { clickButton(id); }
 
     // Starts entry row as a double-click would, then forgets the commands it sent.
     void playEntry(int row, int mode)

@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QListWidget>
-
 #include "playback/clock.h"
 #include "tests/playback/playback_fixture.h"
 
@@ -17,11 +15,9 @@ TEST_F(RoadOfOneEvent, DoubleClickThenListLoopAdvance)
     fillList({{"a.mp3", "215000"}, {"b.mp3", "1000"}, {"c d.mp3", "62500"}, {"e.mp3", "3000"}});
     playEntry(0, static_cast<int>(PlayMode::ListLoop));
     tick(30);
-    auto *list = qobject_cast<QListWidget *>(mainDialog()->control(IDC_PLAYLIST));
 
     // The window turns the double-click into WM_COMMAND for the list with LBN_DBLCLK.
-    list->setCurrentRow(2);
-    emit list->itemDoubleClicked(list->item(2));
+    doubleClickRow(IDC_PLAYLIST, 2);
 
     // Entry 0 closes; entry 2 plays with the slider's volume, then its length is asked.
     Commands expected = {command("close", 0)};
@@ -30,7 +26,7 @@ TEST_F(RoadOfOneEvent, DoubleClickThenListLoopAdvance)
     EXPECT_EQ(fakes.commands, expected);
     EXPECT_EQ(player.currentIndex, 2);
     EXPECT_EQ(label(IDC_TITLE), "c d.mp3");
-    EXPECT_EQ(slider(IDC_POSITION)->maximum(), 62);
+    EXPECT_EQ(sliderMaximum(IDC_POSITION), 62);
     EXPECT_EQ(label(IDC_TOTALTIME), "1:02");
     EXPECT_EQ(label(IDC_ELAPSED), "0:00");
     EXPECT_TRUE(isClockRunning());

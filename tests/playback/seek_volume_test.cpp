@@ -3,9 +3,6 @@
 
 #include <climits>
 
-#include <QTest>
-#include <QWheelEvent>
-
 #include "tests/playback/playback_fixture.h"
 
 namespace {
@@ -58,7 +55,7 @@ TEST_F(SeekAndVolume, APositionMoveReopensTheTrackAtTheChosenSecond)
         // Nothing of the track's length or identity changes.
         EXPECT_EQ(label(IDC_TOTALTIME), "3:35");
         EXPECT_EQ(label(IDC_TITLE), "a.mp3");
-        EXPECT_EQ(slider(IDC_POSITION)->maximum(), 215);
+        EXPECT_EQ(sliderMaximum(IDC_POSITION), 215);
         EXPECT_EQ(player.currentIndex, 0);
         if (isClockRunning())
             tick();
@@ -113,7 +110,7 @@ TEST_F(SeekAndVolume, ASeekOnAnImmenseLengthStaysWithinTheCommandsNumber)
 {
     fillList({{"a.mp3", "99999999999999999999"}});
     playEntry(0, 0);
-    ASSERT_EQ(slider(IDC_POSITION)->maximum(), INT_MAX);
+    ASSERT_EQ(sliderMaximum(IDC_POSITION), INT_MAX);
 
     moveSlider(IDC_POSITION, INT_MAX);
     tick();
@@ -131,63 +128,6 @@ TEST_F(SeekAndVolume, ScrollsFromOtherControlsAreIgnored)
     mainDialogProc(WM_HSCROLL, 0, 0);
 
     EXPECT_TRUE(fakes.commands.empty());
-}
-
-// The program's own range and position changes stay silent; every user move is a seek.
-TEST_F(SeekAndVolume, OnlyUserMovesOfTheSlidersReachTheHandler)
-{
-    fillList({{"a.mp3", "215000"}, {"b.mp3", "100000"}});
-    selectRow(IDC_PLAYLIST, 0);
-    click(IDC_PLAY);
-    tick(5);
-    click(IDC_NEXT);
-    tick(5);
-    for (const std::string &sent : fakes.commands)
-        EXPECT_EQ(sent.find("from"), std::string::npos) << sent;
-    fakes.commands.clear();
-
-    QSlider *position = slider(IDC_POSITION);
-    struct Step {
-        const char *what;
-        std::function<void()> act;
-        Commands expected;
-    };
-    const Step steps[] = {
-        {"single step", [&] { position->triggerAction(QAbstractSlider::SliderSingleStepAdd); },
-         seekCommands(1, 6000)},
-        {"key", [&] { QTest::keyClick(position, Qt::Key_Left); }, seekCommands(1, 5000)},
-        // A page is a fifth of b.mp3's 100 s, not of a.mp3's range before it.
-        {"page", [&] { position->triggerAction(QAbstractSlider::SliderPageStepAdd); },
-         seekCommands(1, 25000)},
-        {"drag of two steps, then release",
-         [&] {
-             position->setSliderDown(true);
-             position->setSliderPosition(40);
-             position->setSliderPosition(41);
-             position->setSliderDown(false);
-         },
-         [&] {
-             Commands all = seekCommands(1, 40000);
-             for (const Commands &more : {seekCommands(1, 41000), seekCommands(1, 41000)})
-                 all.insert(all.end(), more.begin(), more.end());
-             return all;
-         }()},
-        {"wheel",
-         [&] {
-             QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120),
-                               Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-             QApplication::sendEvent(position, &wheel);
-         },
-         seekCommands(1, (41 - QApplication::wheelScrollLines()) * 1000)},
-        {"volume key", [&] { QTest::keyClick(slider(IDC_VOLUME), Qt::Key_Left); },
-         Commands{command("setaudio", 1) + volumeTail(999)}},
-    };
-    for (const Step &step : steps) {
-        SCOPED_TRACE(step.what);
-        fakes.commands.clear();
-        step.act();
-        EXPECT_EQ(fakes.commands, step.expected);
-    }
 }
 
 } // namespace

@@ -23,7 +23,7 @@ TEST_F(Transport, PlayFromRestStartsTheSelectedEntryWithoutClosing)
     EXPECT_EQ(label(IDC_TITLE), "b c.mp3");
     EXPECT_EQ(label(IDC_TOTALTIME), "3:35");
     EXPECT_EQ(label(IDC_ELAPSED), "0:00");
-    EXPECT_EQ(slider(IDC_POSITION)->maximum(), 215);
+    EXPECT_EQ(sliderMaximum(IDC_POSITION), 215);
     EXPECT_EQ(sliderValue(IDC_POSITION), 0);
     EXPECT_TRUE(isClockRunning());
     EXPECT_EQ(clockInterval(), 1000);

@@ -12,8 +12,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include <QApplication>
-
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
@@ -24,6 +22,7 @@
 #include "state/player_state.h"
 #include "state/text.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/user_actions.h"
 
 namespace fs = std::filesystem;
 
@@ -80,14 +79,14 @@ protected:
     {
         destroyMainDialog();
         fakes.uninstall();
-        qApp->setStyleSheet(QString());
+        detachSkin();
     }
 
     // Opens the window afresh, as at start-up, which loads the playlist file.
     void startPlayer()
     {
         destroyMainDialog();
-        qApp->setStyleSheet(QString());
+        detachSkin();
         resetPlayerState();
         player.currentIndex = STALE_INDEX;
         createMainDialog(mainDialogProc);
@@ -99,7 +98,7 @@ protected:
         insertListRow(IDC_PLAYLIST, -1, name.c_str());
         player.listCount = ++player.dirCount;
     }
-    bool skinAttached() const { return !qApp->styleSheet().isEmpty(); }
+    bool skinAttached() const { return isSkinAttached(); }
 
     // The entries shown must be exactly names, with dirs in step and nothing current.
     void expectEntries(const Names &dirs, const Names &names, int currentIndex = -1)

@@ -5,17 +5,15 @@
 #include <cstring>
 #include <string>
 
-#include <QSlider>
-
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
-#include "platform/main_window.h"
 #include "platform/seams.h"
 #include "resources/resource.h"
 #include "state/player_state.h"
 #include "state/text.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/user_actions.h"
 #include "tests/support/window_test.h"
 
 namespace {
@@ -107,9 +105,8 @@ TEST_F(Sequences, LoadTrackLengthReadsMillisecondsIntoRangeAndLabel)
 
         ASSERT_EQ(fakes.commands.size(), 1u);
         EXPECT_EQ(fakes.commands[0], "status file:///music/a.mp3 length");
-        auto *slider = qobject_cast<QSlider *>(mainDialog()->control(IDC_POSITION));
-        EXPECT_EQ(slider->minimum(), 0);
-        EXPECT_EQ(slider->maximum(), c.seconds);
+        EXPECT_EQ(sliderMinimum(IDC_POSITION), 0);
+        EXPECT_EQ(sliderMaximum(IDC_POSITION), c.seconds);
         EXPECT_EQ(player.totalMin, c.seconds / 60);
         EXPECT_EQ(player.totalSec, c.seconds % 60);
         EXPECT_EQ(label(IDC_TOTALTIME), c.label);

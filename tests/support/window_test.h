@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QApplication>
-
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
 #include "platform/seams.h"
 #include "state/player_state.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/user_actions.h"
 
-// The real main window offscreen behind the host doubles: a fresh record and data folder, the
-// window built and initialised, and the start-up command already cleared from the record.
+// The main window, in memory or the real one offscreen, behind the host doubles: a fresh record
+// and data folder, the window built and initialised, and the start-up command already cleared
+// from the record.
 class WindowTest : public testing::Test {
 protected:
     void SetUp() override
@@ -25,7 +25,7 @@ protected:
     {
         destroyMainDialog();
         fakes.uninstall();
-        qApp->setStyleSheet(QString());
+        detachSkin();
     }
 
     FakeHost fakes;
