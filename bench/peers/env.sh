@@ -132,7 +132,8 @@ start_player() {
 }
 
 # launch LABEL DIR CMD [ARG...]: runs CMD with player_env under mapwatch; sets watcher, player
-# (its pid), startup (ms from exec to the map) and window, or returns 1 when nothing was mapped.
+# (its pid), startup (ms from exec to the map), window and mapped_at (the map on the monotonic
+# clock, ms), or returns 1 when nothing was mapped.
 launch() {
     local label=$1 run=$2
     shift 2
@@ -142,8 +143,8 @@ launch() {
         [[ -s "$run/map" ]] && break
         sleep 0.1
     done
-    startup=fail window=
-    read -r startup window <"$run/map" || true
+    startup=fail window= mapped_at=
+    read -r startup window mapped_at <"$run/map" || true
     player=$(awk '{print $1}' "/proc/$watcher/task/$watcher/children" 2>/dev/null || true)
     if [[ -z "$player" || "$startup" == fail || -z "$window" ]]; then
         echo "$label: no window mapped (see $run/player.log)" >&2

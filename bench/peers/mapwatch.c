@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // mapwatch OUT CMD [ARG...]: runs CMD and writes to OUT the milliseconds from exec until its
-// first top-level window is mapped, then that window's id; stays CMD's parent until it exits.
+// first top-level window is mapped, then that window's id, then the moment of the map on the
+// monotonic clock in ms; stays CMD's parent until it exits.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <errno.h>
@@ -112,8 +113,8 @@ int main(int argc, char **argv)
             // A window without _NET_WM_PID is taken as ours: only the player maps windows here.
             if (owner != -1 && !inTree(owner, child))
                 continue;
-            snprintf(result, sizeof result, "%.3f 0x%lx\n", at - start,
-                     (unsigned long)event.xmap.window);
+            snprintf(result, sizeof result, "%.3f 0x%lx %.3f\n", at - start,
+                     (unsigned long)event.xmap.window, at);
             mapped = 1;
         }
         if (mapped)

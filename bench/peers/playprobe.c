@@ -2,6 +2,9 @@
 // Measures a player's process tree.
 //   playprobe mem PID
 //     prints "VmRSS VmHWM" in kB, each summed over PID and its descendants.
+//   playprobe first
+//     reads the sink monitor as below and prints the moment of the first read holding a sound,
+//     on the monotonic clock in ms (the mapwatch clock), then ends.
 //   playprobe play PID SECONDS click WINDOW X Y
 //   playprobe play PID SECONDS dbus NAME PATH INTERFACE METHOD
 //     reads the sink monitor as raw S16LE stereo 44.1 kHz on stdin (parec); waits for 300 ms
@@ -320,6 +323,27 @@ static int play(long pid, double seconds, const struct Request *request)
     return 0;
 }
 
+// The first sound on the monitor, from whatever the player plays first (Vorla's chime).
+static int firstSound(void)
+{
+    static struct Monitor monitor;
+    const double limit = nowMs() + 10000;
+    while (nowMs() < limit) {
+        if (waitReadable(100) <= 0)
+            continue;
+        int sawSound = 0;
+        double result = readMonitor(&monitor, &sawSound);
+        if (result < 0)
+            break;
+        if (sawSound) {
+            printf("%.3f\n", result);
+            return 0;
+        }
+    }
+    fprintf(stderr, "playprobe: no sound within 10 s\n");
+    return 1;
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 3 && strcmp(argv[1], "mem") == 0) {
@@ -327,6 +351,8 @@ int main(int argc, char **argv)
         printf("%ld %ld\n", treeSum(pid, "VmRSS"), treeSum(pid, "VmHWM"));
         return 0;
     }
+    if (argc == 2 && strcmp(argv[1], "first") == 0)
+        return firstSound();
     struct Request request = {NULL, NULL, NULL};
     if (argc == 8 && strcmp(argv[1], "play") == 0 && strcmp(argv[4], "click") == 0) {
         request.display = preparePointer(argv[5], atoi(argv[6]), atoi(argv[7]));
@@ -344,7 +370,7 @@ int main(int argc, char **argv)
         request.call = argv + 5;
     } else {
         fprintf(stderr, "usage: playprobe mem PID | playprobe play PID SECONDS click WINDOW X Y"
-                        " | playprobe play PID SECONDS dbus NAME PATH INTERFACE METHOD\n");
+                        " | playprobe first | playprobe play PID SECONDS dbus NAME PATH INTERFACE METHOD\n");
         return 2;
     }
     return play(strtol(argv[2], NULL, 10), strtod(argv[3], NULL), &request);

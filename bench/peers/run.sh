@@ -17,9 +17,18 @@ settle_seconds=3
 
 # measure NAME TAG: one run; appends its figures to $work/results.
 measure() {
-    local name=$1 tag=$2 run="$work/runs/$1-$2"
+    local name=$1 tag=$2 run="$work/runs/$1-$2" chime=
+    mkdir -p "$run"
+    # Vorla's chime is the first sound of a start: from the window's map to its first sample.
+    if [[ $name == vorla ]]; then
+        { parec -d bench.monitor --raw --format=s16le --rate=44100 --channels=2 \
+            --latency-msec=10 2>/dev/null || true; } | "$out/playprobe" first >"$run/chime" &
+    fi
     start_player "$name" "$run" || return 1
     sleep "$settle_seconds"
+    if [[ $name == vorla && -s "$run/chime" ]]; then
+        chime=" chime=$(awk -v map="$mapped_at" '{printf "%.3f", $1 - map}' "$run/chime")"
+    fi
     local idle figures
     idle=$("$out/playprobe" mem "$player" | awk '{print $1}')
     play_request "$name"
@@ -32,7 +41,7 @@ measure() {
         return 1
     fi
     stop_player
-    echo "$name $tag startup=$startup idle=$idle $figures" >>"$work/results"
+    echo "$name $tag startup=$startup idle=$idle $figures$chime" >>"$work/results"
     [[ $tag != warmup ]] || seed_caches "$name" "$run/home"
     sleep 1
 }

@@ -55,6 +55,20 @@ function row(label, key, scale, places,    i, n, v, a, r, vm, am, run) {
         places, am, "(" spread(a, n) ")", am != 0 ? vm / am : 0, median(r, n)
 }
 
+# Vorla alone: its start-up chime, from the window's map to the first audible sample.
+function chimes(places,    i, n, c, run) {
+    digits = places
+    n = 0
+    for (i = 1; i <= count["vorla"]; i++) {
+        run = order["vorla", i]
+        if (("vorla", run, "chime") in value)
+            c[++n] = value["vorla", run, "chime"]
+    }
+    if (n > 0)
+        printf "%-34s %9.*f %-17s\n", "chime, map to first audible (ms)", places, median(c, n),
+            "(" spread(c, n) ")"
+}
+
 END {
     printf "\n%-34s %27s %27s %6s %6s\n", "median (min..max) of " count["vorla"] " runs", "Vorla",
         "Audacious", "ratio", "pairs"
@@ -64,5 +78,6 @@ END {
     row("RSS after " seconds " s playing (MiB)", "rss", 1024, 1)
     row("CPU to play " seconds " s (s)", "cpu", 1000, 2)
     row("first audible sample (ms)", "first", 1, 1)
+    chimes(1)
     print "ratio = Vorla median / Audacious median; pairs = median of the per-pair ratios."
 }
