@@ -468,6 +468,12 @@ bool isMediaDeviceOpen(std::string_view name)
     return engine().devices.find(name) != engine().devices.end();
 }
 
+bool isMediaDeviceOnMpegChain(std::string_view name)
+{
+    auto open = engine().devices.find(name);
+    return open != engine().devices.end() && open->second.playback.lean;
+}
+
 void closeAllMediaDevices()
 {
     engine().devices.clear();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/media_length.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -186,6 +187,30 @@ MediaType sniffMedia(const char *path, FileIdentity *identity)
     if (hasMpegFrames(audio, static_cast<std::size_t>(audioStart), info.st_size))
         return MediaType::Mpeg;
     return MediaType::Unknown;
+}
+
+MpegTags mpegTagsOf(const char *path)
+{
+    OpenFile file(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info;
+    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return MpegTags::Other;
+    constexpr off_t ID3V1_BYTES = 128;
+    constexpr off_t APE_FOOTER_BYTES = 32;
+    std::vector<unsigned char> head = readAt(file.fd, 0, 16);
+    off_t front = id3v2Size(head);
+    std::vector<unsigned char> next = front > 0 ? readAt(file.fd, front, 16) : head;
+    if (startsWith(next, 0, "ID3") || startsWith(head, 0, "APETAGEX"))
+        return MpegTags::Other;
+    off_t tailStart = std::max<off_t>(0, info.st_size - ID3V1_BYTES - APE_FOOTER_BYTES);
+    std::vector<unsigned char> tail =
+        readAt(file.fd, tailStart, static_cast<std::size_t>(info.st_size - tailStart));
+    bool hasId3v1 =
+        tail.size() >= ID3V1_BYTES && startsWith(tail, tail.size() - ID3V1_BYTES, "TAG");
+    std::size_t apeFooter = tail.size() - (hasId3v1 ? ID3V1_BYTES : 0);
+    if (apeFooter >= APE_FOOTER_BYTES && startsWith(tail, apeFooter - APE_FOOTER_BYTES, "APETAGEX"))
+        return MpegTags::Other;
+    return front > 0 || hasId3v1 ? MpegTags::Id3 : MpegTags::None;
 }
 
 bool decodesFirstMpegFrame(const char *path)

@@ -79,10 +79,6 @@ PipelinePtr buildPlaybin(const std::string &uri, const std::string &sink, Elemen
     return playbin;
 }
 
-// The elements in front of the output for MPEG audio, in link order.
-constexpr const char *MPEG_CHAIN[] = {"filesrc", "mpegaudioparse", "mpg123audiodec", "audioconvert",
-                                      "audioresample"};
-
 // The decoding chain playbin would pick for MPEG audio, without its typefinding, decodebin and
 // playsink, and half its threads; nullptr when an element is missing or does not link.
 PipelinePtr buildMpegChain(const std::string &uri, const std::string &sink, ElementPtr &volume)
@@ -91,15 +87,24 @@ PipelinePtr buildMpegChain(const std::string &uri, const std::string &sink, Elem
     // The file name's raw bytes, whatever their encoding.
     TextPtr location(g_filename_from_uri(uri.c_str(), nullptr, &raw));
     ErrorPtr error(raw);
+    MpegTags tags = location ? mpegTagsOf(location.get()) : MpegTags::Other;
+    // playbin strips ID3 tags before the parser, as id3demux does here; other tags stay with it.
+    if (tags == MpegTags::Other) {
+        GST_INFO("no decoding chain for %s: %s", uri.c_str(), error ? error->message : "tags");
+        return nullptr;
+    }
     PipelinePtr pipeline = adoptFloating<PipelinePtr>(gst_pipeline_new("vorla-device"));
     ElementPtr output = makeOutput(sink);
     ElementPtr gain(output ? gst_bin_get_by_name(GST_BIN(output.get()), VOLUME_NAME) : nullptr);
-    if (!location || !pipeline || !gain) {
-        GST_INFO("no decoding chain for %s: %s", uri.c_str(), error ? error->message : "");
+    if (!pipeline || !gain)
         return nullptr;
-    }
+    const char *demuxer = tags == MpegTags::Id3 ? "id3demux" : nullptr;
+    const char *chain[] = {"filesrc",        demuxer,        "mpegaudioparse",
+                           "mpg123audiodec", "audioconvert", "audioresample"};
     GstElement *previous = nullptr;
-    for (const char *factory : MPEG_CHAIN) {
+    for (const char *factory : chain) {
+        if (!factory)
+            continue;
         ElementPtr element = adoptFloating<ElementPtr>(gst_element_factory_make(factory, nullptr));
         if (!element || !gst_bin_add(GST_BIN(pipeline.get()), element.get()) ||
             (previous && !gst_element_link(previous, element.get()))) {
