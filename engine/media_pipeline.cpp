@@ -87,10 +87,10 @@ PipelinePtr buildMpegChain(const std::string &uri, const std::string &sink, Elem
     // The file name's raw bytes, whatever their encoding.
     TextPtr location(g_filename_from_uri(uri.c_str(), nullptr, &raw));
     ErrorPtr error(raw);
-    MpegTags tags = location ? mpegTagsOf(location.get()) : MpegTags::Other;
-    // playbin strips ID3 tags before the parser, as id3demux does here; other tags stay with it.
-    if (tags == MpegTags::Other) {
-        GST_INFO("no decoding chain for %s: %s", uri.c_str(), error ? error->message : "tags");
+    MpegLayout layout = location ? mpegLayoutOf(location.get()) : MpegLayout::Other;
+    // playbin strips ID3 tags before the parser, as id3demux does here; the rest stays with it.
+    if (layout == MpegLayout::Other) {
+        GST_INFO("no decoding chain for %s: %s", uri.c_str(), error ? error->message : "layout");
         return nullptr;
     }
     PipelinePtr pipeline = adoptFloating<PipelinePtr>(gst_pipeline_new("vorla-device"));
@@ -98,7 +98,7 @@ PipelinePtr buildMpegChain(const std::string &uri, const std::string &sink, Elem
     ElementPtr gain(output ? gst_bin_get_by_name(GST_BIN(output.get()), VOLUME_NAME) : nullptr);
     if (!pipeline || !gain)
         return nullptr;
-    const char *demuxer = tags == MpegTags::Id3 ? "id3demux" : nullptr;
+    const char *demuxer = layout == MpegLayout::Id3 ? "id3demux" : nullptr;
     const char *chain[] = {"filesrc",        demuxer,        "mpegaudioparse",
                            "mpg123audiodec", "audioconvert", "audioresample"};
     GstElement *previous = nullptr;

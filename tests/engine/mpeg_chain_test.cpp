@@ -151,32 +151,35 @@ std::string headOf(const char *name, std::size_t bytes)
     return all.substr(0, std::min(bytes, all.size()));
 }
 
-TEST_F(MpegChain, TagsDecideWhetherPlaybinStripsThem)
+TEST_F(MpegChain, LayoutDecidesWhatPlaybinWouldHaveToSortOut)
 {
     std::string frames = readFile(file("cbr_plain.mp3"));
     // A 16-byte ID3v2.3 tag of padding only.
     std::string small = std::string("ID3\x03\x00\x00\x00\x00\x00\x06", 10) + std::string(6, '\0');
-    const std::pair<std::string, MpegTags> cases[] = {
-        {frames, MpegTags::None},
-        {small + frames, MpegTags::Id3},
-        {readFile(file("id3_1mb.mp3")), MpegTags::Id3},
-        {readFile(file("id3v1_only.mp3")), MpegTags::Id3},
-        {small + small + frames, MpegTags::Other},
-        {std::string("ID3\x03\x00\x00\x80\x00\x00\x06", 10) + frames, MpegTags::Other},
-        {readFile(file("ape_head.mp3")), MpegTags::Other},
-        {readFile(file("ape_tail.mp3")), MpegTags::Other},
+    const std::pair<std::string, MpegLayout> cases[] = {
+        {frames, MpegLayout::Bare},
+        {small + frames, MpegLayout::Id3},
+        {readFile(file("id3_1mb.mp3")), MpegLayout::Id3},
+        {readFile(file("id3v1_only.mp3")), MpegLayout::Id3},
+        {small + small + frames, MpegLayout::Other},
+        {std::string("ID3\x03\x00\x00\x80\x00\x00\x06", 10) + frames, MpegLayout::Other},
+        {readFile(file("ape_head.mp3")), MpegLayout::Other},
+        {readFile(file("ape_tail.mp3")), MpegLayout::Other},
         {readFile(file("ape_tail.mp3")) + readFile(file("id3v1_only.mp3")).substr(frames.size()),
-         MpegTags::Other},
-        {"", MpegTags::None},
+         MpegLayout::Other},
+        {std::string(100, '\0') + frames, MpegLayout::Other},
+        {"garbage " + frames, MpegLayout::Other},
+        {frames.substr(0, 200), MpegLayout::Other},
+        {"", MpegLayout::Other},
     };
     int round = 0;
     for (const auto &[bytes, tags] : cases) {
         SCOPED_TRACE(round);
         fs::path path = dir.path / ("tags" + std::to_string(++round) + ".mp3");
         writeFile(path, bytes);
-        EXPECT_EQ(mpegTagsOf(path.c_str()), tags);
+        EXPECT_EQ(mpegLayoutOf(path.c_str()), tags);
     }
-    EXPECT_EQ(mpegTagsOf((dir.path / "missing.mp3").c_str()), MpegTags::Other);
+    EXPECT_EQ(mpegLayoutOf((dir.path / "missing.mp3").c_str()), MpegLayout::Other);
 }
 
 TEST_F(MpegChain, BrokenFilesFailOrEndButNeverHang)
