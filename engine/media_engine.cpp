@@ -471,7 +471,7 @@ bool isMediaDeviceOpen(std::string_view name)
 bool isMediaDeviceOnMpegChain(std::string_view name)
 {
     auto open = engine().devices.find(name);
-    return open != engine().devices.end() && open->second.playback.lean;
+    return open != engine().devices.end() && open->second.playback.mpegChain;
 }
 
 void closeAllMediaDevices()

@@ -18,7 +18,7 @@ namespace {
 
 // How far into the audio data the first MPEG frame may start.
 constexpr std::size_t SYNC_WINDOW = 64 * 1024;
-// Enough for two of the largest frames' headers (MPEG-2.5 layer II, 160 kbit/s at 8 kHz).
+// The largest frame and the next one's header: MPEG-2.5 layer II at 160 kbit/s is 2881 bytes.
 constexpr std::size_t FIRST_FRAMES_BYTES = 4096;
 
 // An open file descriptor, closed when it goes.

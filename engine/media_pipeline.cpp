@@ -151,7 +151,7 @@ bool buildPlayback(const std::string &uri, MediaType type, const std::string &si
 {
     ElementPtr volume;
     PipelinePtr pipeline = type == MediaType::Mpeg ? buildMpegChain(uri, sink, volume) : nullptr;
-    const bool lean = pipeline != nullptr;
+    const bool mpegChain = pipeline != nullptr;
     if (!pipeline)
         pipeline = buildPlaybin(uri, sink, volume);
     if (!pipeline)
@@ -166,7 +166,7 @@ bool buildPlayback(const std::string &uri, MediaType type, const std::string &si
     out.bus = std::move(bus);
     out.volume = std::move(volume);
     out.sink = sink;
-    out.lean = lean;
+    out.mpegChain = mpegChain;
     return true;
 }
 

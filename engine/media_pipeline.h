@@ -26,7 +26,7 @@ struct Playback {
     // The output it was built for, so a kept pipeline is reused only for the same output.
     std::string sink;
     // True for the plain MPEG audio decoding chain, false for playbin.
-    bool lean = false;
+    bool mpegChain = false;
 };
 
 // The audio output asked for now: VORLA_AUDIO_SINK, or "" for the automatic sink.

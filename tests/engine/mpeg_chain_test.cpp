@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <cstring>
-
 #include "engine/media_length.h"
 #include "engine/media_pipeline.h"
 #include "tests/engine/media_fixtures.h"
@@ -34,16 +32,16 @@ TEST_F(MpegChain, ChosenForMpegAudioAndNotForOtherTypes)
         {"ape_tail.mp3", false}, {"wave_named.mp3", false}, {"tone.wav", false},
         {"tone.flac", false},    {"tone.ogg", false},
     };
-    for (const auto &[file, lean] : cases) {
+    for (const auto &[file, onChain] : cases) {
         SCOPED_TRACE(file);
         std::string name = deviceName(media_test::file(file));
         ASSERT_EQ(run("play " + name), 0);
         EXPECT_TRUE(isOpen(name));
-        EXPECT_EQ(isMediaDeviceOnMpegChain(name), lean);
+        EXPECT_EQ(isMediaDeviceOnMpegChain(name), onChain);
         // The pipeline kept after a close is reused as it was built.
         EXPECT_EQ(run("close " + name), 0);
         EXPECT_EQ(run("play " + name + " from 100"), 0);
-        EXPECT_EQ(isMediaDeviceOnMpegChain(name), lean);
+        EXPECT_EQ(isMediaDeviceOnMpegChain(name), onChain);
         EXPECT_EQ(run("close " + name), 0);
         EXPECT_FALSE(isMediaDeviceOnMpegChain(name));
     }
@@ -124,14 +122,14 @@ TEST_F(MpegChain, DurationQueryAnswersAsPlaybinDoes)
         for (MediaType type : {MediaType::Mpeg, MediaType::Unknown}) {
             Playback playback;
             ASSERT_TRUE(buildPlayback(uri, type, "fakesink", nullptr, playback));
-            EXPECT_EQ(playback.lean, type == MediaType::Mpeg);
+            EXPECT_EQ(playback.mpegChain, type == MediaType::Mpeg);
             ASSERT_NE(gst_element_set_state(playback.pipeline.get(), GST_STATE_PAUSED),
                       GST_STATE_CHANGE_FAILURE);
             ASSERT_TRUE(waitPrerolled(playback, 2000));
             long long duration = durationMs(playback);
             // A tag taken for audio would stretch the estimate far past the scan.
             EXPECT_TRUE(duration == 0 || std::abs(duration - scanned) <= scanned / 10) << duration;
-            ms[playback.lean ? 0 : 1] = duration;
+            ms[playback.mpegChain ? 0 : 1] = duration;
         }
         if (hasHeader) {
             EXPECT_GT(ms[0], 0);
@@ -173,11 +171,11 @@ TEST_F(MpegChain, LayoutDecidesWhatPlaybinWouldHaveToSortOut)
         {"", MpegLayout::Other},
     };
     int round = 0;
-    for (const auto &[bytes, tags] : cases) {
+    for (const auto &[bytes, layout] : cases) {
         SCOPED_TRACE(round);
         fs::path path = dir.path / ("tags" + std::to_string(++round) + ".mp3");
         writeFile(path, bytes);
-        EXPECT_EQ(mpegLayoutOf(path.c_str()), tags);
+        EXPECT_EQ(mpegLayoutOf(path.c_str()), layout);
     }
     EXPECT_EQ(mpegLayoutOf((dir.path / "missing.mp3").c_str()), MpegLayout::Other);
 }
@@ -209,7 +207,8 @@ TEST_F(MpegChain, BrokenFilesFailOrEndButNeverHang)
         std::string name = deviceName(path);
         auto started = std::chrono::steady_clock::now();
         int result = run("play " + name + " from 0");
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+        // Far above the 2 s the interpreter may wait for a preroll: only a hang gets there.
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(5000));
         if (c.result != -1) {
             EXPECT_EQ(result, c.result);
             EXPECT_FALSE(isOpen(name));
