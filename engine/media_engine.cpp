@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The media command interpreter: a table of devices keyed by the exact bytes of their names,
-// each one playbin, driven from the UI thread.
+// each one pipeline, driven from the UI thread.
 #include "engine/media_engine.h"
 
 #include <algorithm>
@@ -176,7 +176,8 @@ void rememberFacts(const FileFacts &facts)
 long long gstreamerLengthMs(std::string_view uri)
 {
     Playback probe;
-    if (!buildPlayback(std::string(uri), "fakesink", nullptr, probe))
+    // Only types other than MPEG audio come here, so the probe is always a playbin.
+    if (!buildPlayback(std::string(uri), MediaType::Unknown, "fakesink", nullptr, probe))
         return -1;
     if (gst_element_set_state(probe.pipeline.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE ||
         !waitPrerolled(probe, READY_LIMIT_MS))
@@ -278,7 +279,8 @@ bool restartWarm(Device &device, std::uint32_t ms)
 // A new pipeline, playing from the start or, after its preroll, from ms.
 bool startFresh(std::string_view name, Device &device, std::optional<std::uint32_t> from)
 {
-    if (!buildPlayback(std::string(name), configuredSink(), onBusMessage, device.playback))
+    if (!buildPlayback(std::string(name), device.type, configuredSink(), onBusMessage,
+                       device.playback))
         return false;
     GstElement *pipeline = device.playback.pipeline.get();
     if (!from)
@@ -464,6 +466,12 @@ int runMediaCommand(const char *command, char *reply, int replyLength)
 bool isMediaDeviceOpen(std::string_view name)
 {
     return engine().devices.find(name) != engine().devices.end();
+}
+
+bool isMediaDeviceOnMpegChain(std::string_view name)
+{
+    auto open = engine().devices.find(name);
+    return open != engine().devices.end() && open->second.playback.mpegChain;
 }
 
 void closeAllMediaDevices()

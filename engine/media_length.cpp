@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/media_length.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -17,6 +18,8 @@ namespace {
 
 // How far into the audio data the first MPEG frame may start.
 constexpr std::size_t SYNC_WINDOW = 64 * 1024;
+// The largest frame and the next one's header: MPEG-2.5 layer II at 160 kbit/s is 2881 bytes.
+constexpr std::size_t FIRST_FRAMES_BYTES = 4096;
 
 // An open file descriptor, closed when it goes.
 struct OpenFile {
@@ -75,20 +78,26 @@ bool readFrameHeader(const unsigned char *p, FrameHeader &frame)
     return frame.bytes >= 4;
 }
 
-// Two frames in a row that agree, or one frame that ends the file exactly.
+// At data[at], two frames in a row that agree, or one frame that ends the file exactly.
+bool framesStartAt(const std::vector<unsigned char> &data, std::size_t at, std::size_t audioStart,
+                   off_t fileSize)
+{
+    FrameHeader first;
+    if (at + 4 > data.size() || !readFrameHeader(&data[at], first))
+        return false;
+    std::size_t next = at + first.bytes;
+    if (static_cast<off_t>(audioStart + next) == fileSize)
+        return true;
+    FrameHeader second;
+    return next + 4 <= data.size() && readFrameHeader(&data[next], second) &&
+           second.version == first.version && second.layer == first.layer &&
+           second.rate == first.rate;
+}
+
 bool hasMpegFrames(const std::vector<unsigned char> &data, std::size_t audioStart, off_t fileSize)
 {
     for (std::size_t at = 0; at + 4 <= data.size(); ++at) {
-        FrameHeader first;
-        if (!readFrameHeader(&data[at], first))
-            continue;
-        std::size_t next = at + first.bytes;
-        if (static_cast<off_t>(audioStart + next) == fileSize)
-            return true;
-        FrameHeader second;
-        if (next + 4 <= data.size() && readFrameHeader(&data[next], second) &&
-            second.version == first.version && second.layer == first.layer &&
-            second.rate == first.rate)
+        if (framesStartAt(data, at, audioStart, fileSize))
             return true;
     }
     return false;
@@ -186,6 +195,34 @@ MediaType sniffMedia(const char *path, FileIdentity *identity)
     if (hasMpegFrames(audio, static_cast<std::size_t>(audioStart), info.st_size))
         return MediaType::Mpeg;
     return MediaType::Unknown;
+}
+
+MpegLayout mpegLayoutOf(const char *path)
+{
+    OpenFile file(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info;
+    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return MpegLayout::Other;
+    constexpr off_t ID3V1_BYTES = 128;
+    constexpr off_t APE_FOOTER_BYTES = 32;
+    std::vector<unsigned char> head = readAt(file.fd, 0, 16);
+    off_t front = id3v2Size(head);
+    std::vector<unsigned char> next = front > 0 ? readAt(file.fd, front, 16) : head;
+    if (startsWith(next, 0, "ID3") || startsWith(head, 0, "APETAGEX"))
+        return MpegLayout::Other;
+    // Frames elsewhere may be false ones in another format, which playbin's typefinding sorts out.
+    std::vector<unsigned char> audio = readAt(file.fd, front, FIRST_FRAMES_BYTES);
+    if (!framesStartAt(audio, 0, static_cast<std::size_t>(front), info.st_size))
+        return MpegLayout::Other;
+    off_t tailStart = std::max<off_t>(0, info.st_size - ID3V1_BYTES - APE_FOOTER_BYTES);
+    std::vector<unsigned char> tail =
+        readAt(file.fd, tailStart, static_cast<std::size_t>(info.st_size - tailStart));
+    bool hasId3v1 =
+        tail.size() >= ID3V1_BYTES && startsWith(tail, tail.size() - ID3V1_BYTES, "TAG");
+    std::size_t apeFooter = tail.size() - (hasId3v1 ? ID3V1_BYTES : 0);
+    if (apeFooter >= APE_FOOTER_BYTES && startsWith(tail, apeFooter - APE_FOOTER_BYTES, "APETAGEX"))
+        return MpegLayout::Other;
+    return front > 0 || hasId3v1 ? MpegLayout::Id3 : MpegLayout::Bare;
 }
 
 bool decodesFirstMpegFrame(const char *path)

@@ -17,6 +17,13 @@ enum class MediaType {
     Unknown,    // anything else: only a trial decode can tell
 };
 
+// How a file's MPEG audio sits in it, for a parser that must not see the tags.
+enum class MpegLayout {
+    Bare,  // frames from the first byte, no tags
+    Id3,   // frames right after one ID3v2 tag, an ID3v1 tag at the end, or both
+    Other, // APE tags, two ID3v2 tags in a row, bytes before the first frame, unreadable
+};
+
 // Tells one version of a file from another, so a cached length is never stale.
 struct FileIdentity {
     dev_t device = 0;
@@ -30,6 +37,9 @@ struct FileIdentity {
 
 // Reads a file's head: its type, and its identity when it exists.
 MediaType sniffMedia(const char *path, FileIdentity *identity);
+
+// Where the MPEG audio sits in a file and which tags surround it.
+MpegLayout mpegLayoutOf(const char *path);
 
 // True when libmpg123 finds a format and decodes the first frame.
 bool decodesFirstMpegFrame(const char *path);

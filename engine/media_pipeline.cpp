@@ -62,6 +62,68 @@ ElementPtr makeOutput(const std::string &sink)
     return output ? std::move(output) : parseOutput("autoaudiosink");
 }
 
+// playbin, audio only, playing into the output; volume gets our gain element.
+PipelinePtr buildPlaybin(const std::string &uri, const std::string &sink, ElementPtr &volume)
+{
+    PipelinePtr playbin =
+        adoptFloating<PipelinePtr>(gst_element_factory_make("playbin", "vorla-device"));
+    ElementPtr output = makeOutput(sink);
+    volume.reset(output ? gst_bin_get_by_name(GST_BIN(output.get()), VOLUME_NAME) : nullptr);
+    if (!playbin || !volume) {
+        GST_ERROR("playbin or audio output missing");
+        return nullptr;
+    }
+    // With soft volume playbin adds a gain of its own, left at 1, and leaves ours alone.
+    g_object_set(playbin.get(), "uri", uri.c_str(), "audio-sink", output.get(), "flags",
+                 PLAY_FLAG_AUDIO | PLAY_FLAG_SOFT_VOLUME, nullptr);
+    return playbin;
+}
+
+// The decoding chain playbin would pick for MPEG audio, without its typefinding, decodebin and
+// playsink, and half its threads; nullptr when an element is missing or does not link.
+PipelinePtr buildMpegChain(const std::string &uri, const std::string &sink, ElementPtr &volume)
+{
+    GError *raw = nullptr;
+    // The file name's raw bytes, whatever their encoding.
+    TextPtr location(g_filename_from_uri(uri.c_str(), nullptr, &raw));
+    ErrorPtr error(raw);
+    MpegLayout layout = location ? mpegLayoutOf(location.get()) : MpegLayout::Other;
+    // playbin strips ID3 tags before the parser, as id3demux does here; the rest stays with it.
+    if (layout == MpegLayout::Other) {
+        GST_INFO("no decoding chain for %s: %s", uri.c_str(), error ? error->message : "layout");
+        return nullptr;
+    }
+    PipelinePtr pipeline = adoptFloating<PipelinePtr>(gst_pipeline_new("vorla-device"));
+    ElementPtr output = makeOutput(sink);
+    ElementPtr gain(output ? gst_bin_get_by_name(GST_BIN(output.get()), VOLUME_NAME) : nullptr);
+    if (!pipeline || !gain)
+        return nullptr;
+    const char *demuxer = layout == MpegLayout::Id3 ? "id3demux" : nullptr;
+    const char *chain[] = {"filesrc",        demuxer,        "mpegaudioparse",
+                           "mpg123audiodec", "audioconvert", "audioresample"};
+    GstElement *previous = nullptr;
+    for (const char *factory : chain) {
+        if (!factory)
+            continue;
+        ElementPtr element = adoptFloating<ElementPtr>(gst_element_factory_make(factory, nullptr));
+        if (!element || !gst_bin_add(GST_BIN(pipeline.get()), element.get()) ||
+            (previous && !gst_element_link(previous, element.get()))) {
+            GST_INFO("no decoding chain for %s: %s missing or unlinked", uri.c_str(), factory);
+            return nullptr;
+        }
+        if (!previous)
+            g_object_set(element.get(), "location", location.get(), nullptr);
+        previous = element.get();
+    }
+    if (!gst_bin_add(GST_BIN(pipeline.get()), output.get()) ||
+        !gst_element_link(previous, output.get())) {
+        GST_INFO("no decoding chain for %s: the output does not link", uri.c_str());
+        return nullptr;
+    }
+    volume = std::move(gain);
+    return pipeline;
+}
+
 } // namespace
 
 bool startGstreamer()
@@ -84,29 +146,27 @@ std::string configuredSink()
     return sink ? sink : "";
 }
 
-bool buildPlayback(const std::string &uri, const std::string &sink, GstBusFunc watch, Playback &out)
+bool buildPlayback(const std::string &uri, MediaType type, const std::string &sink,
+                   GstBusFunc watch, Playback &out)
 {
-    PipelinePtr playbin =
-        adoptFloating<PipelinePtr>(gst_element_factory_make("playbin", "vorla-device"));
-    ElementPtr output = makeOutput(sink);
-    ElementPtr volume(output ? gst_bin_get_by_name(GST_BIN(output.get()), VOLUME_NAME) : nullptr);
-    if (!playbin || !volume) {
-        GST_ERROR("playbin or audio output missing");
+    ElementPtr volume;
+    PipelinePtr pipeline = type == MediaType::Mpeg ? buildMpegChain(uri, sink, volume) : nullptr;
+    const bool mpegChain = pipeline != nullptr;
+    if (!pipeline)
+        pipeline = buildPlaybin(uri, sink, volume);
+    if (!pipeline)
         return false;
-    }
-    // With soft volume playbin adds a gain of its own, left at 1, and leaves ours alone.
-    g_object_set(playbin.get(), "uri", uri.c_str(), "audio-sink", output.get(), "flags",
-                 PLAY_FLAG_AUDIO | PLAY_FLAG_SOFT_VOLUME, nullptr);
-    BusPtr bus(gst_element_get_bus(playbin.get()));
+    BusPtr bus(gst_element_get_bus(pipeline.get()));
     if (!bus)
         return false;
     gst_bus_set_sync_handler(bus.get(), keepUsefulMessages, nullptr, nullptr);
     if (watch)
         gst_bus_add_watch(bus.get(), watch, nullptr);
-    out.pipeline = std::move(playbin);
+    out.pipeline = std::move(pipeline);
     out.bus = std::move(bus);
     out.volume = std::move(volume);
     out.sink = sink;
+    out.mpegChain = mpegChain;
     return true;
 }
 

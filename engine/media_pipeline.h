@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// GStreamer pieces of the media interpreter: start-up, one playbin per device with its
+// GStreamer pieces of the media interpreter: start-up, one pipeline per device with its
 // filtered bus, the audio output, waiting for preroll, seeking.
 
 #include <cstdint>
@@ -10,13 +10,14 @@
 #include <gst/gst.h>
 
 #include "engine/gst_handles.h"
+#include "engine/media_length.h"
 
 GST_DEBUG_CATEGORY_EXTERN(vorlaDebug);
 
 // Starts GStreamer on first use; false when it cannot start.
 bool startGstreamer();
 
-// One playbin and its bus. The bus lets through only end of stream, errors and preroll done.
+// One pipeline and its bus. The bus lets through only end of stream, errors and preroll done.
 struct Playback {
     PipelinePtr pipeline;
     BusPtr bus;
@@ -24,15 +25,19 @@ struct Playback {
     ElementPtr volume;
     // The output it was built for, so a kept pipeline is reused only for the same output.
     std::string sink;
+    // True for the plain MPEG audio decoding chain, false for playbin.
+    bool mpegChain = false;
 };
 
 // The audio output asked for now: VORLA_AUDIO_SINK, or "" for the automatic sink.
 std::string configuredSink();
 
-// Builds a playbin for uri that plays to the given sink description ("" is automatic). With a
-// watch, the bus is also watched on the default main context.
-bool buildPlayback(const std::string &uri, const std::string &sink, GstBusFunc watch,
-                   Playback &out);
+// Builds a pipeline for uri that plays to the given sink description ("" is automatic): MPEG
+// audio in a local file goes through filesrc ! mpegaudioparse ! mpg123audiodec, everything else,
+// or a chain that cannot be made, through playbin. With a watch, the bus is also watched on the
+// default main context.
+bool buildPlayback(const std::string &uri, MediaType type, const std::string &sink,
+                   GstBusFunc watch, Playback &out);
 
 // Waits until the pipeline has prerolled, at most limitMs; false on an error or past the limit.
 bool waitPrerolled(const Playback &playback, int limitMs);
