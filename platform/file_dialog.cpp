@@ -2,7 +2,6 @@
 // The file-selection dialog and the selection buffer it fills.
 #include "platform/file_dialog.h"
 
-#include <cstring>
 #include <dirent.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -101,17 +100,12 @@ void setFileDialogHandler(FileDialogHandler handler)
 
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
 {
-    int ignored = 0;
-    int &left = leftOut ? *leftOut : ignored;
-    left = 0;
-    if (size > 0)
-        std::memset(buffer, 0, size);
-    std::vector<std::string> paths;
-    if (DropBatch drop; takeDroppedFiles(drop)) {
-        paths = std::move(drop.paths);
-        left += drop.extraLeftOut;
-    } else if (!askForFiles(paths, left)) {
-        return false;
-    }
-    return writeSelection(paths, buffer, size, left);
+    return chooseSelection(buffer, size, leftOut, [](std::vector<std::string> &paths, int &left) {
+        if (DropBatch drop; takeDroppedFiles(drop)) {
+            paths = std::move(drop.paths);
+            left += drop.extraLeftOut;
+            return true;
+        }
+        return askForFiles(paths, left);
+    });
 }

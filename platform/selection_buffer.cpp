@@ -75,3 +75,16 @@ bool writeSelection(const std::vector<std::string> &paths, char *buffer, std::si
     buffer[at] = '\0';
     return true;
 }
+
+bool chooseSelection(char *buffer, std::size_t size, int *leftOut, const ChoosePaths &choose)
+{
+    int ignored = 0;
+    int &left = leftOut ? *leftOut : ignored;
+    left = 0;
+    if (size > 0)
+        std::memset(buffer, 0, size);
+    std::vector<std::string> paths;
+    if (!choose(paths, left))
+        return false;
+    return writeSelection(paths, buffer, size, left);
+}

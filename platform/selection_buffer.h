@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,3 +12,9 @@
 // nothing could be written.
 bool writeSelection(const std::vector<std::string> &paths, char *buffer, std::size_t size,
                     int &leftOut);
+
+// What chooseFiles does in either host: clears the buffer and the count, lets choose fill in
+// the paths (and count what it already left out), then writes them. False when choose gives
+// nothing or nothing could be written.
+using ChoosePaths = std::function<bool(std::vector<std::string> &paths, int &leftOut)>;
+bool chooseSelection(char *buffer, std::size_t size, int *leftOut, const ChoosePaths &choose);

@@ -363,15 +363,9 @@ void blockingWait(int milliseconds)
 // Without a dialog seam the user cancels.
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
 {
-    int ignored = 0;
-    int &left = leftOut ? *leftOut : ignored;
-    left = 0;
-    if (size > 0)
-        std::memset(buffer, 0, size);
-    std::vector<std::string> paths;
-    if (!seams.fileDialog || !seams.fileDialog(paths))
-        return false;
-    return writeSelection(paths, buffer, size, left);
+    return chooseSelection(buffer, size, leftOut, [](std::vector<std::string> &paths, int &) {
+        return seams.fileDialog && seams.fileDialog(paths);
+    });
 }
 
 void attachSkin()
