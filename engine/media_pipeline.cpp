@@ -55,11 +55,22 @@ ElementPtr parseOutput(const std::string &sink)
     return bin;
 }
 
+void deepenChosenSink(GstBin *, GstBin *, GstElement *element, gpointer)
+{
+    deepenAudioBuffer(element);
+}
+
 // The output bin for a sink description; the automatic sink when it is empty or does not parse.
+// The sink the automatic one picks gets the deeper buffer; a described sink is left as described.
 ElementPtr makeOutput(const std::string &sink)
 {
     ElementPtr output = sink.empty() ? nullptr : parseOutput(sink);
-    return output ? std::move(output) : parseOutput("autoaudiosink");
+    if (output)
+        return output;
+    output = parseOutput("autoaudiosink");
+    if (output)
+        g_signal_connect(output.get(), "deep-element-added", G_CALLBACK(deepenChosenSink), nullptr);
+    return output;
 }
 
 // playbin, audio only, playing into the output; volume gets our gain element.
@@ -125,6 +136,19 @@ PipelinePtr buildMpegChain(const std::string &uri, const std::string &sink, Elem
 }
 
 } // namespace
+
+void deepenAudioBuffer(GstElement *element)
+{
+    GObjectClass *type = G_OBJECT_GET_CLASS(element);
+    GParamSpec *buffer = g_object_class_find_property(type, "buffer-time");
+    GParamSpec *segment = g_object_class_find_property(type, "latency-time");
+    // Both are microseconds in every audio sink that has them.
+    if (!buffer || !segment || buffer->value_type != G_TYPE_INT64 ||
+        segment->value_type != G_TYPE_INT64)
+        return;
+    g_object_set(element, "buffer-time", AUDIO_BUFFER_US, "latency-time", AUDIO_SEGMENT_US,
+                 nullptr);
+}
 
 bool startGstreamer()
 {

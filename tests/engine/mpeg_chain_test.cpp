@@ -106,6 +106,58 @@ TEST_F(MpegChain, OutputThatDoesNotParseFallsBackToTheAutomaticSink)
     EXPECT_EQ(run("close " + name), 0);
 }
 
+// The first element in the output bin (and the bins in it) that has a property of that name.
+GstElement *outputElementWith(const Playback &playback, const char *property)
+{
+    ElementPtr output(GST_ELEMENT(gst_element_get_parent(playback.volume.get())));
+    GstElement *found = nullptr;
+    GstIterator *elements = gst_bin_iterate_recurse(GST_BIN(output.get()));
+    GValue item = G_VALUE_INIT;
+    while (!found && gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+        auto *element = GST_ELEMENT(g_value_get_object(&item));
+        if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), property))
+            found = element;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(elements);
+    return found;
+}
+
+gint64 microsecondsOf(GstElement *sink, const char *property)
+{
+    gint64 value = 0;
+    g_object_get(sink, property, &value, nullptr);
+    return value;
+}
+
+TEST_F(MpegChain, OnlyTheAutomaticSinksChoiceGetsTheDeeperBuffer)
+{
+    ASSERT_TRUE(startGstreamer());
+    std::string uri = deviceName(file("cbr_plain.mp3"));
+    for (MediaType type : {MediaType::Mpeg, MediaType::Unknown}) {
+        SCOPED_TRACE(type == MediaType::Mpeg ? "chain" : "playbin");
+        // What the automatic sink adds once it has found a sound server.
+        Playback automatic;
+        ASSERT_TRUE(buildPlayback(uri, type, "", nullptr, automatic));
+        GstElement *chooser = outputElementWith(automatic, "filter-caps");
+        ASSERT_NE(chooser, nullptr);
+        GstElement *chosen = gst_element_factory_make("pulsesink", nullptr);
+        ASSERT_NE(chosen, nullptr);
+        ASSERT_TRUE(gst_bin_add(GST_BIN(chooser), chosen));
+        EXPECT_EQ(microsecondsOf(chosen, "buffer-time"), AUDIO_BUFFER_US);
+        EXPECT_EQ(microsecondsOf(chosen, "latency-time"), AUDIO_SEGMENT_US);
+
+        // A sink named in VORLA_AUDIO_SINK keeps what it was given, or its own default.
+        Playback described;
+        ASSERT_TRUE(buildPlayback(uri, type, "pulsesink latency-time=5000", nullptr, described));
+        GstElement *named = outputElementWith(described, "buffer-time");
+        ASSERT_NE(named, nullptr);
+        EXPECT_EQ(microsecondsOf(named, "buffer-time"), 200000);
+        EXPECT_EQ(microsecondsOf(named, "latency-time"), 5000);
+    }
+}
+
 TEST_F(MpegChain, DurationQueryAnswersAsPlaybinDoes)
 {
     ASSERT_TRUE(startGstreamer());
