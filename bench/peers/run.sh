@@ -21,10 +21,10 @@ measure() {
     local name=$1 tag=$2 run="$work/runs/$1-$2" chime=
     mkdir -p "$run"
     # Vorla's chime is the first sound of a start: from the window's map to its first sample.
-    if [[ $name == vorla ]]; then
-        { parec -d bench.monitor --raw --format=s16le --rate=44100 --channels=2 \
-            --latency-msec=10 2>/dev/null || true; } | "$out/playprobe" first >"$run/chime" &
-    fi
+    # Audacious starts beside the same recorder, so that both start on a machine as busy.
+    { parec -d bench.monitor --raw --format=s16le --rate=44100 --channels=2 \
+        --latency-msec=10 2>/dev/null || true; } | "$out/playprobe" first >"$run/chime" &
+    local chime_probe=$!
     # An idle null sink holds a new stream back by up to 2 s (the chime came 740 to 820 ms after
     # the map with the recorder started alongside the player); after about 2 s of a recorder
     # asking for 10 ms it mixes in 10 ms blocks. Both players wait the same.
@@ -36,6 +36,8 @@ measure() {
     fi
     local idle figures
     idle=$("$out/playprobe" mem "$player" | awk '{print $1}')
+    # Heard or not (Audacious plays nothing yet), the start's recorder ends before the request.
+    kill "$chime_probe" 2>/dev/null || true
     play_request "$name"
     # The recorder ends on a broken pipe once the probe has heard the first sound.
     if ! figures=$({ parec -d bench.monitor --raw --format=s16le --rate=44100 --channels=2 \
