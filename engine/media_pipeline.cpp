@@ -55,6 +55,7 @@ ElementPtr parseOutput(const std::string &sink)
     return bin;
 }
 
+// For every element added anywhere under the automatic sink, the sink it picks among them.
 void deepenChosenSink(GstBin *, GstBin *, GstElement *element, gpointer)
 {
     deepenAudioBuffer(element);

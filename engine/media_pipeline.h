@@ -31,7 +31,8 @@ struct Playback {
 
 // What the automatic output's sink holds: 400 ms in 20 ms segments, where audio sinks hold 200 in
 // 10. The sound server then asks for data a third less often, which costs a quarter less CPU
-// while playing; a volume change is heard as much later, a pause or seek is not.
+// while playing. A volume change takes up to the buffer's length to be heard; pause, stop and
+// seek do not wait for it.
 constexpr gint64 AUDIO_BUFFER_US = 400000;
 constexpr gint64 AUDIO_SEGMENT_US = 20000;
 
