@@ -55,7 +55,7 @@ ElementPtr parseOutput(const std::string &sink)
     return bin;
 }
 
-// For every element added anywhere under the automatic sink, the sink it picks among them.
+// Called for each element added anywhere under the automatic sink; the sink it settles on is one.
 void deepenChosenSink(GstBin *, GstBin *, GstElement *element, gpointer)
 {
     deepenAudioBuffer(element);
