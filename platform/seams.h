@@ -28,6 +28,8 @@ void resetSeams();
 
 // The clock timer as the tests see it.
 int clockInterval();
+// True when a tick came due while the thread was blocked and has not come yet.
+bool isClockTickOverdue();
 // Runs the timer callback once, as a tick would.
 void fireClockTick();
 // Stops the clock and forgets its callback.

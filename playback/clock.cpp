@@ -37,6 +37,14 @@ void endSingleOnce()
     resetDisplay();
 }
 
+// The tick that came due while the wait froze the window would come at once and count the new
+// start's first second before it is heard, ending the track a second early: the clock's period
+// starts again with the track.
+void restartClockPeriod()
+{
+    setTimer(CLOCK_TIMER_ID, CLOCK_PERIOD_MS, onClockTick);
+}
+
 // The timer keeps running; length, range and total label stay those of the same track.
 void replaySameTrack()
 {
@@ -48,6 +56,7 @@ void replaySameTrack()
     setSliderValue(IDC_POSITION, 0);
     sendCommand(player.playCommand, nullptr, 0);
     applyVolume();
+    restartClockPeriod();
 }
 
 // The last entry ended in order: the device is left to run out and the last entry stays current.
@@ -80,6 +89,7 @@ void advance()
     loadTrackLength();
     applyVolume();
     resetClock();
+    restartClockPeriod();
 }
 
 } // namespace

@@ -121,6 +121,8 @@ TEST_F(PlayModes, SingleLoopReplaysTheSameTrackAfterTheWait)
     EXPECT_EQ(sliderValue(IDC_POSITION), 0);
     EXPECT_EQ(player.currentIndex, 0);
     EXPECT_TRUE(isClockRunning());
+    // The replay's first second is counted a period after it starts, not as the wait ends.
+    EXPECT_FALSE(isClockTickOverdue());
     tick(3);
     EXPECT_EQ(fakes.waits.size(), 2u);
 }
@@ -160,6 +162,8 @@ TEST_F(PlayModes, SequentialAdvancesAfterTheWaitWithTheTimerStillRunning)
     EXPECT_EQ(sliderMaximum(IDC_POSITION), 4);
     EXPECT_EQ(sliderValue(IDC_POSITION), 0);
     EXPECT_TRUE(isClockRunning());
+    // A tick that came due during the wait would end b.mp3 a second early.
+    EXPECT_FALSE(isClockTickOverdue());
     tick();
     EXPECT_EQ(label(IDC_ELAPSED), "0:01");
 }

@@ -56,6 +56,8 @@ struct Clock {
     bool running = false;
     int interval = 0;
     TimerProc proc = nullptr;
+    // A tick came due while a wait blocked the thread; it comes as soon as the wait ends.
+    bool tickOverdue = false;
 };
 Clock clock;
 
@@ -329,11 +331,13 @@ void setTimer(int, int milliseconds, TimerProc proc)
     clock.proc = proc;
     clock.interval = milliseconds;
     clock.running = true;
+    clock.tickOverdue = false;
 }
 
 void killTimer(int)
 {
     clock.running = false;
+    clock.tickOverdue = false;
 }
 
 bool isClockRunning()
@@ -346,14 +350,21 @@ int clockInterval()
     return clock.interval;
 }
 
+bool isClockTickOverdue()
+{
+    return clock.tickOverdue;
+}
+
 void fireClockTick()
 {
+    clock.tickOverdue = false;
     if (clock.proc)
         clock.proc();
 }
 
 void blockingWait(int milliseconds)
 {
+    clock.tickOverdue = clock.tickOverdue || (clock.running && milliseconds >= clock.interval);
     if (seams.wait)
         seams.wait(milliseconds);
     else
