@@ -25,6 +25,8 @@ QTimer &theClockTimer()
 {
     if (!clockTimer) {
         clockTimer = new QTimer(QCoreApplication::instance());
+        // A coarse timer may tick 5 % early or late, and the clock decides where a track ends.
+        clockTimer->setTimerType(Qt::PreciseTimer);
         QObject::connect(clockTimer, &QTimer::timeout, clockTimer, [] { fireClockTick(); });
     }
     return *clockTimer;
@@ -54,6 +56,11 @@ bool isClockRunning()
 int clockInterval()
 {
     return clockTimer ? clockTimer->interval() : 0;
+}
+
+bool isClockTickOverdue()
+{
+    return clockTimer && clockTimer->isActive() && clockTimer->remainingTime() == 0;
 }
 
 void fireClockTick()
