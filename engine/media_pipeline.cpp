@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 
 GST_DEBUG_CATEGORY(vorlaDebug);
 #define GST_CAT_DEFAULT vorlaDebug
@@ -55,10 +56,43 @@ ElementPtr parseOutput(const std::string &sink)
     return bin;
 }
 
+// True for a sink whose "volume" is its stream's level on the sound server (a linear one, as
+// every stream volume is), applied as the server mixes, after the sink's buffer.
+bool hasStreamVolume(GstElement *element)
+{
+    // Registered by the audio library, which a plugin with such a sink has loaded.
+    GType streamVolume = g_type_from_name("GstStreamVolume");
+    return streamVolume && GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK) &&
+           G_TYPE_CHECK_INSTANCE_TYPE(element, streamVolume);
+}
+
+// A new output plays at full level: a sound server may otherwise give the stream the level it
+// remembers from the last one.
+void openAtFullLevel(GstElement *element)
+{
+    if (hasStreamVolume(element))
+        g_object_set(element, "volume", 1.0, nullptr);
+}
+
 // Called for each element added anywhere under the automatic sink; the sink it settles on is one.
-void deepenChosenSink(GstBin *, GstBin *, GstElement *element, gpointer)
+void prepareChosenSink(GstBin *, GstBin *, GstElement *element, gpointer)
 {
     deepenAudioBuffer(element);
+    openAtFullLevel(element);
+}
+
+// Calls visit for each element in the bin and the bins within it.
+template <typename Visit>
+void forEachElement(GstBin *bin, Visit visit)
+{
+    GstIterator *elements = gst_bin_iterate_recurse(bin);
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+        visit(GST_ELEMENT(g_value_get_object(&item)));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(elements);
 }
 
 // The output bin for a sink description; the automatic sink when it is empty or does not parse.
@@ -66,12 +100,51 @@ void deepenChosenSink(GstBin *, GstBin *, GstElement *element, gpointer)
 ElementPtr makeOutput(const std::string &sink)
 {
     ElementPtr output = sink.empty() ? nullptr : parseOutput(sink);
-    if (output)
+    if (output) {
+        forEachElement(GST_BIN(output.get()), openAtFullLevel);
         return output;
+    }
     output = parseOutput("autoaudiosink");
     if (output)
-        g_signal_connect(output.get(), "deep-element-added", G_CALLBACK(deepenChosenSink), nullptr);
+        g_signal_connect(output.get(), "deep-element-added", G_CALLBACK(prepareChosenSink),
+                         nullptr);
     return output;
+}
+
+// The automatic sink plays into a fake sink of its own when it finds no real one.
+bool containsFallbackSink(GstBin *output)
+{
+    bool found = false;
+    forEachElement(output, [&found](GstElement *element) {
+        GstElementFactory *factory = gst_element_get_factory(element);
+        found = found || (factory && std::strcmp(GST_OBJECT_NAME(factory), "fakesink") == 0);
+    });
+    return found;
+}
+
+bool hasFallbackSink(const Playback &playback)
+{
+    if (!playback.volume)
+        return false;
+    ElementPtr output(GST_ELEMENT(gst_element_get_parent(playback.volume.get())));
+    return output && containsFallbackSink(GST_BIN(output.get()));
+}
+
+// The output's sink with a stream volume, or null; the automatic sink has one only once it has
+// chosen (on its way to READY, which "play" passes before it returns).
+ElementPtr streamVolumeSink(const Playback &playback)
+{
+    if (!playback.volume)
+        return nullptr;
+    ElementPtr output(GST_ELEMENT(gst_element_get_parent(playback.volume.get())));
+    ElementPtr found;
+    if (output) {
+        forEachElement(GST_BIN(output.get()), [&found](GstElement *element) {
+            if (!found && hasStreamVolume(element))
+                found.reset(GST_ELEMENT(gst_object_ref(element)));
+        });
+    }
+    return found;
 }
 
 // playbin, audio only, playing into the output; volume gets our gain element.
@@ -240,7 +313,36 @@ std::uint32_t seekTo(const Playback &playback, std::uint32_t ms)
 
 void setGain(const Playback &playback, double gain)
 {
-    g_object_set(playback.volume.get(), "volume", gain, nullptr);
+    // The server scales what it mixes now; our element scales what enters the sink's buffer,
+    // heard only once that has played out.
+    ElementPtr stream = streamVolumeSink(playback);
+    if (stream)
+        g_object_set(stream.get(), "volume", gain, nullptr);
+    g_object_set(playback.volume.get(), "volume", stream ? 1.0 : gain, nullptr);
+}
+
+bool isOutputError(const Playback &playback, GstMessage *message)
+{
+    if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_ERROR || !playback.volume)
+        return false;
+    ElementPtr output(GST_ELEMENT(gst_element_get_parent(playback.volume.get())));
+    return output && gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(output.get()));
+}
+
+bool isOnFallbackOutput(const Playback &playback)
+{
+    return playback.sink.empty() && hasFallbackSink(playback);
+}
+
+bool automaticOutputFindsDevice()
+{
+    ElementPtr output = makeOutput("");
+    if (!output)
+        return false;
+    bool found = gst_element_set_state(output.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE &&
+                 !containsFallbackSink(GST_BIN(output.get()));
+    gst_element_set_state(output.get(), GST_STATE_NULL);
+    return found;
 }
 
 long long durationMs(const Playback &playback)

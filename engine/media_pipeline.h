@@ -21,7 +21,7 @@ bool startGstreamer();
 struct Playback {
     PipelinePtr pipeline;
     BusPtr bus;
-    // The linear gain in front of the output.
+    // The linear gain in front of the output's sink; its parent is the output bin.
     ElementPtr volume;
     // The output it was built for, so a kept pipeline is reused only for the same output.
     std::string sink;
@@ -31,8 +31,8 @@ struct Playback {
 
 // What the automatic output's sink holds: 400 ms in 20 ms segments, where audio sinks hold 200 in
 // 10. The sound server then asks for data a third less often, which costs a quarter less CPU
-// while playing. A volume change takes up to the buffer's length to be heard; pause, stop and
-// seek do not wait for it.
+// while playing. Pause, stop and seek do not wait for the buffer, and neither does a volume
+// change on a sink with a stream volume of its own (the sound server's).
 constexpr gint64 AUDIO_BUFFER_US = 400000;
 constexpr gint64 AUDIO_SEGMENT_US = 20000;
 
@@ -55,8 +55,19 @@ bool waitPrerolled(const Playback &playback, int limitMs);
 // Flushing, accurate seek to ms; returns the seek's sequence number, 0 when it was refused.
 std::uint32_t seekTo(const Playback &playback, std::uint32_t ms);
 
-// Sets the linear gain of the output, 1 for full level.
+// Sets the linear gain of the output, 1 for full level: on the sink's stream volume where it has
+// one, else on the gain element in front of the sink.
 void setGain(const Playback &playback, double gain);
 
 // Whole milliseconds of a prerolled pipeline's duration; 0 when it does not know.
 long long durationMs(const Playback &playback);
+
+// True when the message is an error of the playback's output (its sink gone with the sound
+// server, say) rather than of the file or its decoding.
+bool isOutputError(const Playback &playback, GstMessage *message);
+
+// True when the automatic output found no sound server or device and plays into nothing.
+bool isOnFallbackOutput(const Playback &playback);
+
+// True when the automatic output would find a sound server or device now; it tries and closes.
+bool automaticOutputFindsDevice();

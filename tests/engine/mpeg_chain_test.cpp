@@ -158,6 +158,47 @@ TEST_F(MpegChain, OnlyTheAutomaticSinksChoiceGetsTheDeeperBuffer)
     }
 }
 
+double volumeOf(GstElement *element)
+{
+    double value = -1;
+    g_object_get(element, "volume", &value, nullptr);
+    return value;
+}
+
+TEST_F(MpegChain, VolumeGoesToTheSinksStreamVolumeWhereItHasOne)
+{
+    ASSERT_TRUE(startGstreamer());
+    std::string uri = deviceName(file("cbr_plain.mp3"));
+    // The sound server's sink scales its stream as it mixes; a file or fake sink has no level.
+    Playback automatic;
+    ASSERT_TRUE(buildPlayback(uri, MediaType::Mpeg, "", nullptr, automatic));
+    GstElement *chooser = outputElementWith(automatic, "filter-caps");
+    ASSERT_NE(chooser, nullptr);
+    GstElement *chosen = gst_element_factory_make("pulsesink", nullptr);
+    ASSERT_NE(chosen, nullptr);
+    g_object_set(chosen, "volume", 0.25, nullptr);
+    ASSERT_TRUE(gst_bin_add(GST_BIN(chooser), chosen));
+    // A new stream starts at full level, whatever the server remembers.
+    EXPECT_EQ(volumeOf(chosen), 1.0);
+    setGain(automatic, 0.3);
+    EXPECT_NEAR(volumeOf(chosen), 0.3, 1e-6);
+    EXPECT_EQ(volumeOf(automatic.volume.get()), 1.0);
+
+    Playback described;
+    ASSERT_TRUE(buildPlayback(uri, MediaType::Mpeg, "pulsesink volume=0.5", nullptr, described));
+    GstElement *named = outputElementWith(described, "buffer-time");
+    ASSERT_NE(named, nullptr);
+    EXPECT_EQ(volumeOf(named), 1.0);
+    setGain(described, 0.0);
+    EXPECT_EQ(volumeOf(named), 0.0);
+    EXPECT_EQ(volumeOf(described.volume.get()), 1.0);
+
+    Playback fake;
+    ASSERT_TRUE(buildPlayback(uri, MediaType::Mpeg, "fakesink", nullptr, fake));
+    setGain(fake, 0.3);
+    EXPECT_NEAR(volumeOf(fake.volume.get()), 0.3, 1e-6);
+}
+
 TEST_F(MpegChain, DurationQueryAnswersAsPlaybinDoes)
 {
     ASSERT_TRUE(startGstreamer());
