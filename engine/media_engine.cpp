@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,6 +34,8 @@ constexpr GstClockTime READY_LIMIT = READY_LIMIT_MS * GST_MSECOND;
 constexpr int WARM_KEEP_MS = 3000;
 constexpr std::size_t KNOWN_FILES_LIMIT = 128;
 constexpr std::uint32_t FULL_VOLUME = 1000;
+// How often a device without a real output looks for one again.
+constexpr guint OUTPUT_RETRY_MS = 500;
 
 struct Device {
     Playback playback;
@@ -41,6 +44,14 @@ struct Device {
     bool paused = false;
     // The last seek's sequence number: an end of stream from before that seek is stale.
     std::uint32_t seekSeqnum = 0;
+    // The level last set, for an output opened again.
+    double gain = 1.0;
+    // Where playback stands by the wall clock: anchorMs when anchoredAt was taken, running on
+    // unless paused. It carries the position over a time without output.
+    std::uint32_t anchorMs = 0;
+    Clock::time_point anchoredAt = Clock::now();
+    // The output failed (its sound server went away): no pipeline until one opens again.
+    bool outputLost = false;
 };
 
 // A closed device's pipeline, paused and kept briefly, so that "close X" then "play X from N"
@@ -65,6 +76,8 @@ struct Engine {
     std::map<std::string, Device, std::less<>> devices;
     std::optional<WarmPipeline> warm;
     std::vector<FileFacts> known;
+    // Runs while a device has no real output.
+    guint outputRetry = 0;
 };
 
 Engine &engine()
@@ -74,21 +87,77 @@ Engine &engine()
     return *instance;
 }
 
-// True when the message ends the device's stream: an error, or the end of its current segment.
-bool endsDevice(const Device &device, GstMessage *message)
+std::uint32_t positionOf(const Device &device)
+{
+    if (device.paused)
+        return device.anchorMs;
+    auto ran =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - device.anchoredAt);
+    return static_cast<std::uint32_t>(std::min<long long>(
+        device.anchorMs + ran.count(), std::numeric_limits<std::uint32_t>::max()));
+}
+
+void anchorAt(Device &device, std::uint32_t ms)
+{
+    device.anchorMs = ms;
+    device.anchoredAt = Clock::now();
+}
+
+enum class StreamNews { None, Ended, OutputFailed };
+
+// What a bus message means for the device: the end of its current segment or a decoding error
+// end it; an error of its output only takes the output away.
+StreamNews newsFor(const Device &device, GstMessage *message)
 {
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
-        return device.seekSeqnum == 0 || gst_message_get_seqnum(message) == device.seekSeqnum;
+        return device.seekSeqnum == 0 || gst_message_get_seqnum(message) == device.seekSeqnum
+                   ? StreamNews::Ended
+                   : StreamNews::None;
     case GST_MESSAGE_ERROR: {
         GError *raw = nullptr;
         gst_message_parse_error(message, &raw, nullptr);
         ErrorPtr error(raw);
-        GST_INFO("device stops on an error: %s", error ? error->message : "");
-        return true;
+        bool output = isOutputError(device.playback, message);
+        GST_INFO("device %s on an error: %s", output ? "loses its output" : "stops",
+                 error ? error->message : "");
+        return output ? StreamNews::OutputFailed : StreamNews::Ended;
     }
-    default: return false;
+    default: return StreamNews::None;
     }
+}
+
+gboolean onOutputRetry(gpointer);
+
+// Looks for a real output again while some device has none.
+void watchOutputs()
+{
+    Engine &state = engine();
+    if (state.outputRetry)
+        return;
+    for (const auto &[name, device] : state.devices) {
+        if (device.outputLost || isOnFallbackOutput(device.playback)) {
+            state.outputRetry = g_timeout_add(OUTPUT_RETRY_MS, onOutputRetry, nullptr);
+            return;
+        }
+    }
+}
+
+// The device keeps its place and time; its pipeline goes with the output it can no longer use.
+void loseOutput(Device &device)
+{
+    anchorAt(device, positionOf(device));
+    device.outputLost = true;
+    device.playback = Playback{};
+    device.seekSeqnum = 0;
+}
+
+// Acts on what a device's bus said; true when the device has ended.
+bool followNews(Device &device, StreamNews news)
+{
+    if (news == StreamNews::OutputFailed)
+        loseOutput(device);
+    return news == StreamNews::Ended;
 }
 
 // Bus watch on the default main context: a device whose stream ends closes itself.
@@ -98,12 +167,13 @@ gboolean onBusMessage(GstBus *bus, GstMessage *message, gpointer)
     for (auto it = state.devices.begin(); it != state.devices.end(); ++it) {
         if (it->second.playback.bus.get() != bus)
             continue;
-        if (endsDevice(it->second, message)) {
+        if (followNews(it->second, newsFor(it->second, message))) {
             GST_DEBUG("device closes at its end: %s", it->first.c_str());
             state.devices.erase(it);
         }
         break;
     }
+    watchOutputs();
     return G_SOURCE_CONTINUE;
 }
 
@@ -127,13 +197,30 @@ gboolean onWarmExpired(gpointer)
     return G_SOURCE_REMOVE;
 }
 
-// Drops whatever waits on a bus; true when it held the end of the device's stream.
-bool drainBus(const Device &device)
+// Drops whatever waits on a bus and acts on it; true when the device's stream has ended.
+bool drainBus(Device &device)
 {
     bool ended = false;
-    while (MessagePtr message{gst_bus_pop(device.playback.bus.get())})
-        ended = endsDevice(device, message.get()) || ended;
+    while (!device.outputLost && !ended) {
+        MessagePtr message{gst_bus_pop(device.playback.bus.get())};
+        if (!message)
+            break;
+        ended = followNews(device, newsFor(device, message.get()));
+    }
     return ended;
+}
+
+long long lengthOf(std::string_view name, const std::string &path, const FileIdentity &file,
+                   MediaType type);
+
+// A device without output ends when its time has run past its length.
+bool hasRunOut(std::string_view name, const Device &device)
+{
+    if (!device.outputLost || device.paused)
+        return false;
+    std::string path;
+    decodeDeviceName(name, path);
+    return positionOf(device) >= lengthOf(name, path, device.file, device.type);
 }
 
 // The check at the start of every command, for when no main loop has run the bus watches.
@@ -141,7 +228,7 @@ void collectEndedDevices()
 {
     Engine &state = engine();
     for (auto it = state.devices.begin(); it != state.devices.end();) {
-        if (drainBus(it->second)) {
+        if (drainBus(it->second) || hasRunOut(it->first, it->second)) {
             GST_DEBUG("device closed at its end: %s", it->first.c_str());
             it = state.devices.erase(it);
         } else {
@@ -267,7 +354,11 @@ void keepWarm(std::string name, Device device)
 bool restartWarm(Device &device, std::uint32_t ms)
 {
     drainBus(device);
-    setGain(device.playback, 1.0);
+    if (device.outputLost)
+        return false;
+    device.gain = 1.0;
+    setGain(device.playback, device.gain);
+    anchorAt(device, ms);
     device.seekSeqnum = seekWhenReady(device, ms);
     if (device.seekSeqnum == 0)
         return false;
@@ -276,12 +367,14 @@ bool restartWarm(Device &device, std::uint32_t ms)
            GST_STATE_CHANGE_FAILURE;
 }
 
-// A new pipeline, playing from the start or, after its preroll, from ms.
+// A new pipeline, playing from the start or, after its preroll, from ms; a paused device stays
+// paused there.
 bool startFresh(std::string_view name, Device &device, std::optional<std::uint32_t> from)
 {
     if (!buildPlayback(std::string(name), device.type, configuredSink(), onBusMessage,
                        device.playback))
         return false;
+    anchorAt(device, from.value_or(0));
     GstElement *pipeline = device.playback.pipeline.get();
     if (!from)
         return gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
@@ -290,16 +383,80 @@ bool startFresh(std::string_view name, Device &device, std::optional<std::uint32
         return false;
     device.seekSeqnum = seekTo(device.playback, *from);
     return device.seekSeqnum != 0 &&
-           gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+           (device.paused ||
+            gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE);
+}
+
+// Gives a device without a real output a new pipeline where its time has got to, with its level;
+// false when none opens, and the device goes on without.
+bool reopenOutput(std::string_view name, Device &device)
+{
+    std::uint32_t position = positionOf(device);
+    Device reopened;
+    reopened.file = device.file;
+    reopened.type = device.type;
+    reopened.paused = device.paused;
+    reopened.gain = device.gain;
+    if (!startFresh(name, reopened, position))
+        return false;
+    setGain(reopened.playback, reopened.gain);
+    GST_INFO("device has an output again at %u ms: %.*s", position, static_cast<int>(name.size()),
+             name.data());
+    device = std::move(reopened);
+    return true;
+}
+
+gboolean onOutputRetry(gpointer)
+{
+    Engine &state = engine();
+    // The automatic output is asked once a round, so a device is not reopened into nothing; a
+    // described output is simply tried.
+    const bool automatic = configuredSink().empty();
+    std::optional<bool> found;
+    bool waiting = false;
+    for (auto it = state.devices.begin(); it != state.devices.end();) {
+        Device &device = it->second;
+        if (!device.outputLost && !isOnFallbackOutput(device.playback)) {
+            ++it;
+            continue;
+        }
+        if (hasRunOut(it->first, device)) {
+            it = state.devices.erase(it);
+            continue;
+        }
+        if (automatic && !found)
+            found = automaticOutputFindsDevice();
+        if ((automatic && !*found) || !reopenOutput(it->first, device))
+            waiting = true;
+        ++it;
+    }
+    if (waiting)
+        return G_SOURCE_CONTINUE;
+    state.outputRetry = 0;
+    // A reopened automatic output may have settled on nothing after all.
+    watchOutputs();
+    return G_SOURCE_REMOVE;
 }
 
 int playOpenDevice(std::string_view name, Device &device, std::optional<std::uint32_t> from)
 {
+    if (device.outputLost) {
+        std::string path;
+        decodeDeviceName(name, path);
+        if (from && *from > lengthOf(name, path, device.file, device.type))
+            return ERR_OUT_OF_RANGE;
+        if (from || device.paused)
+            anchorAt(device, from.value_or(device.anchorMs));
+        device.paused = false;
+        return 0;
+    }
     GstElement *pipeline = device.playback.pipeline.get();
     if (!from) {
         if (device.paused &&
             gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
             return ERR_NOT_DECODABLE;
+        if (device.paused)
+            anchorAt(device, device.anchorMs);
         device.paused = false;
         return 0;
     }
@@ -315,6 +472,7 @@ int playOpenDevice(std::string_view name, Device &device, std::optional<std::uin
         return ERR_NOT_DECODABLE;
     device.seekSeqnum = seqnum;
     device.paused = false;
+    anchorAt(device, *from);
     if (gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         return ERR_NOT_DECODABLE;
     return 0;
@@ -364,7 +522,8 @@ int closeDevice(std::string_view name)
     std::string key = open->first;
     Device device = std::move(open->second);
     state.devices.erase(open);
-    keepWarm(std::move(key), std::move(device));
+    if (!device.outputLost)
+        keepWarm(std::move(key), std::move(device));
     return 0;
 }
 
@@ -379,9 +538,12 @@ int pauseDevice(std::string_view name)
         return probeFile(name, path, facts);
     }
     Device &device = open->second;
-    if (!device.paused && gst_element_set_state(device.playback.pipeline.get(), GST_STATE_PAUSED) ==
-                              GST_STATE_CHANGE_FAILURE)
+    if (device.paused)
+        return 0;
+    if (!device.outputLost && gst_element_set_state(device.playback.pipeline.get(),
+                                                    GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
         return ERR_NOT_DECODABLE;
+    anchorAt(device, positionOf(device));
     device.paused = true;
     return 0;
 }
@@ -430,8 +592,18 @@ int setDeviceVolume(std::string_view name, std::uint32_t volume)
     auto open = state.devices.find(name);
     if (open == state.devices.end())
         return ERR_UNKNOWN_COMMAND;
-    setGain(open->second.playback, static_cast<double>(volume) / FULL_VOLUME);
+    Device &device = open->second;
+    device.gain = static_cast<double>(volume) / FULL_VOLUME;
+    if (!device.outputLost)
+        setGain(device.playback, device.gain);
     return 0;
+}
+
+// A device just opened may have found no real output.
+int watchedOutputs(int result)
+{
+    watchOutputs();
+    return result;
 }
 
 } // namespace
@@ -453,8 +625,8 @@ int runMediaCommand(const char *command, char *reply, int replyLength)
     collectEndedDevices();
 
     switch (req.verb) {
-    case Verb::Play: return playDevice(req.device, std::nullopt);
-    case Verb::PlayFrom: return playDevice(req.device, req.number);
+    case Verb::Play: return watchedOutputs(playDevice(req.device, std::nullopt));
+    case Verb::PlayFrom: return watchedOutputs(playDevice(req.device, req.number));
     case Verb::Close: return closeDevice(req.device);
     case Verb::Pause: return pauseDevice(req.device);
     case Verb::StatusLength: return statusLength(req.device, reply, replyLength);
@@ -476,8 +648,12 @@ bool isMediaDeviceOnMpegChain(std::string_view name)
 
 void closeAllMediaDevices()
 {
-    engine().devices.clear();
+    Engine &state = engine();
+    state.devices.clear();
     dropWarm();
+    if (state.outputRetry)
+        g_source_remove(state.outputRetry);
+    state.outputRetry = 0;
 }
 
 void forgetMediaLengths()
