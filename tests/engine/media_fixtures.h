@@ -31,31 +31,35 @@ namespace media_test {
 
 namespace fs = std::filesystem;
 
-inline fs::path fixtureScript()
+inline fs::path fixtureFolder()
 {
     const char *folder = std::getenv("VORLA_FIXTURES");
-    fs::path base = folder ? fs::path(folder) : fs::path(__FILE__).parent_path() / "../fixtures";
-    return base / "make_media.sh";
+    return folder ? fs::path(folder) : fs::path(__FILE__).parent_path() / "../fixtures";
 }
 
-// The corpus folder, made once per build and per version of the script; parallel test
-// processes share it through a lock.
+// The corpus folder, made once per build and per version of the scripts that make it; parallel
+// test processes share it through a lock.
 inline const fs::path &corpus()
 {
     static const fs::path folder = [] {
-        fs::path script = fixtureScript();
-        struct stat info {};
-        stat(script.c_str(), &info);
+        fs::path scripts = fixtureFolder();
+        std::string version;
+        for (const char *name : {"make_media.sh", "mpeg_frames.py"}) {
+            struct stat info {};
+            stat((scripts / name).c_str(), &info);
+            version +=
+                "-" + std::to_string(info.st_mtim.tv_sec) + "-" + std::to_string(info.st_size);
+        }
         fs::path home = fs::read_symlink("/proc/self/exe").parent_path();
-        fs::path made = home / ("media-corpus-" + std::to_string(info.st_mtim.tv_sec) + "-" +
-                                std::to_string(info.st_size));
+        fs::path made = home / ("media-corpus" + version);
         int lock = open((home / "media-corpus.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
         if (lock >= 0)
             flock(lock, LOCK_EX);
         if (!fs::exists(made)) {
             fs::path partial = made.string() + ".partial";
             fs::remove_all(partial);
-            std::string run = "bash '" + script.string() + "' '" + partial.string() + "'";
+            std::string run =
+                "bash '" + (scripts / "make_media.sh").string() + "' '" + partial.string() + "'";
             if (std::system(run.c_str()) == 0)
                 fs::rename(partial, made);
         }
