@@ -170,17 +170,20 @@ inline long long referenceLengthMs(const fs::path &path)
 struct Pcm {
     long rate = 0;
     int channels = 0;
+    int frameSamples = 0;       // per channel in one MPEG frame
     std::vector<float> samples; // interleaved
     std::size_t frames() const { return channels ? samples.size() / channels : 0; }
 };
 
-// Every sample libmpg123 decodes, gapless, as float.
+// Every sample libmpg123 decodes, gapless, as float. Scanned first, as the engine's length is: a
+// scan that finds fewer frames than a Xing header claims (xingmux counts its own frame) turns
+// gapless trimming off, which a decode alone would still apply.
 inline Pcm referenceDecode(const fs::path &path)
 {
     Pcm pcm;
     Decoder decoder = openReference(path);
     int encoding = 0;
-    if (!decoder)
+    if (!decoder || mpg123_scan(decoder.get()) != MPG123_OK)
         return pcm;
     unsigned char block[16384];
     for (;;) {
@@ -193,6 +196,7 @@ inline Pcm referenceDecode(const fs::path &path)
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
             break;
     }
+    pcm.frameSamples = mpg123_spf(decoder.get());
     return pcm;
 }
 
