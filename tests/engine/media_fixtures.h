@@ -75,6 +75,28 @@ inline fs::path file(const char *name)
     return corpus() / name;
 }
 
+// An MPEG audio file of the corpus, and whether the plain decoding chain plays it (false: its
+// tags or junk leave it to playbin).
+struct MpegFile {
+    const char *name;
+    bool onChain;
+};
+
+// Every MPEG audio file of the corpus; make_media.sh says what each one covers.
+inline constexpr MpegFile MPEG_FILES[] = {
+    {"cbr128_info.mp3", true},     {"cbr320_info.mp3", true},   {"cbr_plain.mp3", true},
+    {"vbr_lame.mp3", true},        {"vbr_noxing.mp3", true},    {"vbr_xing.mp3", true},
+    {"vbr_xing_nolame.mp3", true}, {"vbr_vbri.mp3", true},      {"abr_lame.mp3", true},
+    {"abr_noxing.mp3", true},      {"noise_short.mp3", true},   {"mpeg2_22k_mono.mp3", true},
+    {"mpeg25_8k.mp3", true},       {"layer1_44k.mp3", true},    {"layer1_22k.mp3", true},
+    {"layer1_8k.mp3", true},       {"layer2_44k.mp3", true},    {"layer2_22k.mp3", true},
+    {"layer2_8k.mp3", true},       {"layer3_8k_vbr.mp3", true}, {"id3v22.mp3", true},
+    {"id3v23_unsync.mp3", true},   {"id3v24_footer.mp3", true}, {"id3v24_unsync.mp3", true},
+    {"id3_1mb.mp3", true},         {"id3_4mb.mp3", true},       {"id3v1_only.mp3", true},
+    {"ape_head.mp3", false},       {"ape_tail.mp3", false},     {"junk_before.mp3", false},
+    {"junk_after.mp3", true},      {"garbage.mp3", true},       {"truncated.mp3", true},
+};
+
 // The device name the player would use for a file.
 inline std::string deviceName(const fs::path &path)
 {
