@@ -31,31 +31,35 @@ namespace media_test {
 
 namespace fs = std::filesystem;
 
-inline fs::path fixtureScript()
+inline fs::path fixtureFolder()
 {
     const char *folder = std::getenv("VORLA_FIXTURES");
-    fs::path base = folder ? fs::path(folder) : fs::path(__FILE__).parent_path() / "../fixtures";
-    return base / "make_media.sh";
+    return folder ? fs::path(folder) : fs::path(__FILE__).parent_path() / "../fixtures";
 }
 
-// The corpus folder, made once per build and per version of the script; parallel test
-// processes share it through a lock.
+// The corpus folder, made once per build and per version of the scripts that make it; parallel
+// test processes share it through a lock.
 inline const fs::path &corpus()
 {
     static const fs::path folder = [] {
-        fs::path script = fixtureScript();
-        struct stat info {};
-        stat(script.c_str(), &info);
+        fs::path scripts = fixtureFolder();
+        std::string version;
+        for (const char *name : {"make_media.sh", "mpeg_frames.py"}) {
+            struct stat info {};
+            stat((scripts / name).c_str(), &info);
+            version +=
+                "-" + std::to_string(info.st_mtim.tv_sec) + "-" + std::to_string(info.st_size);
+        }
         fs::path home = fs::read_symlink("/proc/self/exe").parent_path();
-        fs::path made = home / ("media-corpus-" + std::to_string(info.st_mtim.tv_sec) + "-" +
-                                std::to_string(info.st_size));
+        fs::path made = home / ("media-corpus" + version);
         int lock = open((home / "media-corpus.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
         if (lock >= 0)
             flock(lock, LOCK_EX);
         if (!fs::exists(made)) {
             fs::path partial = made.string() + ".partial";
             fs::remove_all(partial);
-            std::string run = "bash '" + script.string() + "' '" + partial.string() + "'";
+            std::string run =
+                "bash '" + (scripts / "make_media.sh").string() + "' '" + partial.string() + "'";
             if (std::system(run.c_str()) == 0)
                 fs::rename(partial, made);
         }
@@ -70,6 +74,28 @@ inline fs::path file(const char *name)
 {
     return corpus() / name;
 }
+
+// An MPEG audio file of the corpus, and whether the plain decoding chain plays it (false: its
+// tags or junk leave it to playbin).
+struct MpegFile {
+    const char *name;
+    bool onChain;
+};
+
+// Every MPEG audio file of the corpus; make_media.sh says what each one covers.
+inline constexpr MpegFile MPEG_FILES[] = {
+    {"cbr128_info.mp3", true},     {"cbr320_info.mp3", true},   {"cbr_plain.mp3", true},
+    {"vbr_lame.mp3", true},        {"vbr_noxing.mp3", true},    {"vbr_xing.mp3", true},
+    {"vbr_xing_nolame.mp3", true}, {"vbr_vbri.mp3", true},      {"abr_lame.mp3", true},
+    {"abr_noxing.mp3", true},      {"noise_short.mp3", true},   {"mpeg2_22k_mono.mp3", true},
+    {"mpeg25_8k.mp3", true},       {"layer1_44k.mp3", true},    {"layer1_22k.mp3", true},
+    {"layer1_8k.mp3", true},       {"layer2_44k.mp3", true},    {"layer2_22k.mp3", true},
+    {"layer2_8k.mp3", true},       {"layer3_8k_vbr.mp3", true}, {"id3v22.mp3", true},
+    {"id3v23_unsync.mp3", true},   {"id3v24_footer.mp3", true}, {"id3v24_unsync.mp3", true},
+    {"id3_1mb.mp3", true},         {"id3_4mb.mp3", true},       {"id3v1_only.mp3", true},
+    {"ape_head.mp3", false},       {"ape_tail.mp3", false},     {"junk_before.mp3", false},
+    {"junk_after.mp3", true},      {"garbage.mp3", true},       {"truncated.mp3", true},
+};
 
 // The device name the player would use for a file.
 inline std::string deviceName(const fs::path &path)
@@ -166,17 +192,20 @@ inline long long referenceLengthMs(const fs::path &path)
 struct Pcm {
     long rate = 0;
     int channels = 0;
+    int frameSamples = 0;       // per channel in one MPEG frame
     std::vector<float> samples; // interleaved
     std::size_t frames() const { return channels ? samples.size() / channels : 0; }
 };
 
-// Every sample libmpg123 decodes, gapless, as float.
+// Every sample libmpg123 decodes, gapless, as float. Scanned first, as the engine's length is: a
+// scan that finds fewer frames than a Xing header claims (xingmux counts its own frame) turns
+// gapless trimming off, which a decode alone would still apply.
 inline Pcm referenceDecode(const fs::path &path)
 {
     Pcm pcm;
     Decoder decoder = openReference(path);
     int encoding = 0;
-    if (!decoder)
+    if (!decoder || mpg123_scan(decoder.get()) != MPG123_OK)
         return pcm;
     unsigned char block[16384];
     for (;;) {
@@ -189,6 +218,7 @@ inline Pcm referenceDecode(const fs::path &path)
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
             break;
     }
+    pcm.frameSamples = mpg123_spf(decoder.get());
     return pcm;
 }
 

@@ -40,18 +40,45 @@ TEST(MediaLength, IdentityChangesWithTheFileContent)
 
 TEST(MediaLength, FrameScanMatchesAnIndependentDecode)
 {
-    for (const char *name : {"vbr_noxing.mp3", "cbr128_info.mp3", "id3_1mb.mp3", "garbage.mp3",
-                             "mpeg2_22k_mono.mp3"}) {
-        SCOPED_TRACE(name);
-        Pcm pcm = referenceDecode(file(name));
+    for (const MpegFile &mpeg : MPEG_FILES) {
+        SCOPED_TRACE(mpeg.name);
+        Pcm pcm = referenceDecode(file(mpeg.name));
         ASSERT_GT(pcm.rate, 0);
-        EXPECT_EQ(scanMpegLengthMs(file(name).c_str()),
+        EXPECT_EQ(scanMpegLengthMs(file(mpeg.name).c_str()),
                   static_cast<long long>(pcm.frames()) * 1000 / pcm.rate);
-        EXPECT_TRUE(decodesFirstMpegFrame(file(name).c_str()));
+        EXPECT_TRUE(decodesFirstMpegFrame(file(mpeg.name).c_str()));
     }
     for (const char *name : {"random.mp3", "empty.mp3", "no such file.mp3"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(decodesFirstMpegFrame(file(name).c_str()));
+    }
+}
+
+TEST(MediaLength, FrameScanFindsWhatTheEncoderWasGiven)
+{
+    struct Case {
+        const char *file;
+        long long nominalMs; // the encoder's input; gapless files match it exactly
+        long long slackMs;
+    };
+    // Gapless files behind tags or junk keep their exact length only when the scan still finds
+    // their LAME tag.
+    const Case cases[] = {
+        {"cbr128_info.mp3", 1000, 0},     {"cbr320_info.mp3", 1500, 0},
+        {"vbr_lame.mp3", 3000, 0},        {"abr_lame.mp3", 3000, 0},
+        {"layer3_8k_vbr.mp3", 3000, 0},   {"id3v22.mp3", 3000, 0},
+        {"id3v23_unsync.mp3", 1000, 0},   {"id3v24_footer.mp3", 1500, 0},
+        {"id3v24_unsync.mp3", 3000, 0},   {"junk_before.mp3", 1000, 0},
+        {"junk_after.mp3", 3000, 0},      {"cbr_plain.mp3", 1000, 60},
+        {"vbr_noxing.mp3", 3000, 60},     {"vbr_xing.mp3", 3000, 60},
+        {"mpeg2_22k_mono.mp3", 1000, 80}, {"mpeg25_8k.mp3", 1500, 160},
+        {"id3_1mb.mp3", 1000, 60},        {"id3v1_only.mp3", 1000, 60},
+        {"ape_head.mp3", 1000, 60},       {"ape_tail.mp3", 1000, 60},
+        {"garbage.mp3", 2500, 120},       {"truncated.mp3", 1800, 200},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_NEAR(scanMpegLengthMs(file(c.file).c_str()), c.nominalMs, c.slackMs);
     }
 }
 
