@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_dialog.h"
-#include "platform/application.h"
-#include "platform/mpris/mpris.h"
+#include "host/qt/application.h"
+#include "host/qt/mpris/mpris.h"
 #include "state/player_state.h"
 
 int main(int argc, char **argv)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_dialog.h"
 
+#include "host/host.h"
 #include "media/media_channel.h"
-#include "platform/host.h"
 #include "playback/seek_volume.h"
 #include "playback/transport.h"
 #include "playlist/editing.h"

@@ -11,8 +11,8 @@
 
 #include "app/main_dialog.h"
 #include "engine/media_engine.h"
-#include "platform/host.h"
-#include "platform/seams.h"
+#include "host/host.h"
+#include "host/seams.h"
 #include "resources/resource.h"
 #include "state/player_state.h"
 #include "state/text.h"

@@ -9,8 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/host.h"
-#include "platform/seams.h"
+#include "host/host.h"
+#include "host/seams.h"
 #include "playlist/playlist_file.h"
 #include "resources/resource.h"
 #include "state/player_state.h"

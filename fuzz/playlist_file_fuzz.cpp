@@ -11,11 +11,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/host.h"
+#include "host/host.h"
+#include "host/memory/memory_host.h"
 #include "playlist/playlist_file.h"
 #include "resources/resource.h"
 #include "state/player_state.h"
-#include "tests/support/memory_host.h"
 
 namespace {
 

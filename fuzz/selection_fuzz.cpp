@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
+#include "host/host.h"
+#include "host/memory/memory_host.h"
 #include "playlist/selection.h"
 #include "resources/resource.h"
 #include "state/player_state.h"
-#include "tests/support/memory_host.h"
 
 namespace {
 

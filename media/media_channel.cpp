@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/media_channel.h"
 
-#include "platform/host.h"
+#include "host/host.h"
 
 int sendCommand(const char *command, char *reply, int replyLength)
 {

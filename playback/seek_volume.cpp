@@ -3,8 +3,8 @@
 
 #include <climits>
 
+#include "host/host.h"
 #include "media/media_channel.h"
-#include "platform/host.h"
 #include "resources/resource.h"
 #include "state/player_state.h"
 #include "state/sequences.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/transport.h"
 
+#include "host/host.h"
 #include "media/media_channel.h"
-#include "platform/host.h"
 #include "playback/clock.h"
 #include "resources/resource.h"
 #include "state/player_state.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playlist/editing.h"
 
-#include "platform/host.h"
+#include "host/host.h"
 #include "playback/clock.h"
 #include "playlist/playlist_file.h"
 #include "playlist/selection.h"

@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/host.h"
+#include "host/files.h"
+#include "host/host.h"
 #include "resources/resource.h"
-#include "state/files.h"
 #include "state/player_state.h"
 #include "state/text.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/host.h"
+#include "host/host.h"
 #include "resources/resource.h"
 
 void splitSingleSelection(char *buffer, std::size_t size)

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/main_window.h"
+#include "host/qt/main_window.h"
 #include "resources/resource.h"
 #include "tests/playback/playback_fixture.h"
 

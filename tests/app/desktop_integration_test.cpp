@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
-#include "platform/main_window.h"
-#include "platform/seams.h"
+#include "host/qt/main_window.h"
+#include "host/seams.h"
 #include "resources/main_template.h"
 #include "state/player_state.h"
 #include "state/text.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/main_window.h"
+#include "host/qt/main_window.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,9 +14,9 @@
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
-#include "platform/application.h"
-#include "platform/seams.h"
-#include "platform/window_events.h"
+#include "host/qt/application.h"
+#include "host/qt/window_events.h"
+#include "host/seams.h"
 #include "resources/main_template.h"
 #include "state/player_state.h"
 #include "tests/support/fake_host.h"

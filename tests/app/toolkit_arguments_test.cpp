@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/application.h"
-#include "platform/main_window.h"
+#include "host/qt/application.h"
+#include "host/qt/main_window.h"
 #include "tests/support/fake_host.h"
 
 TEST(ToolkitArguments, QtOptionsOnTheCommandLineHaveNoEffect)

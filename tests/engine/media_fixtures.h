@@ -25,7 +25,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/media_engine.h"
-#include "platform/host.h"
+#include "host/host.h"
 
 namespace media_test {
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
-#include "platform/seams.h"
+#include "host/seams.h"
 #include "playback/clock.h"
 #include "resources/resource.h"
 #include "state/player_state.h"

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
-#include "platform/host.h"
-#include "platform/seams.h"
+#include "host/host.h"
+#include "host/seams.h"
 #include "playback/transport.h"
 #include "playlist/playlist_file.h"
 #include "resources/resource.h"

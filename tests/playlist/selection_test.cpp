@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
-#include "platform/host.h"
-#include "platform/seams.h"
+#include "host/host.h"
+#include "host/seams.h"
 #include "resources/resource.h"
 #include "state/player_state.h"
 #include "tests/support/fake_host.h"

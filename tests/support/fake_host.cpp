@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/seams.h"
+#include "host/seams.h"
 
 namespace fs = std::filesystem;
 

@@ -9,8 +9,8 @@
 #include <QApplication>
 #endif
 
-#include "platform/host.h"
-#include "platform/seams.h"
+#include "host/host.h"
+#include "host/seams.h"
 #include "resources/resource.h"
 #include "tests/support/user_actions.h"
 

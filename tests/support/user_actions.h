@@ -2,7 +2,7 @@
 #pragma once
 
 // What a test does as the user and reads back from the window, whichever host the test program
-// links: the in-memory one (tests/support/memory_host.cpp) or the Qt window
+// links: the in-memory one (host/memory/memory_host.cpp) or the Qt window
 // (tests/support/window_actions.cpp). Each action reaches the dialog procedure as the window's
 // own message would.
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "platform/main_window.h"
+#include "host/qt/main_window.h"
 #include "tests/support/user_actions.h"
 
 void clickButton(int id)

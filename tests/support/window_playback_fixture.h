@@ -3,7 +3,7 @@
 
 #include <QSlider>
 
-#include "platform/main_window.h"
+#include "host/qt/main_window.h"
 #include "tests/playback/playback_fixture.h"
 
 // The playback fixture over the real Qt window, with its sliders at hand for input of their own.

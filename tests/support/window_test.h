@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
-#include "platform/seams.h"
+#include "host/seams.h"
 #include "state/player_state.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/user_actions.h"
