@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Small file helpers shared by the player and the host, and replacing a file whole: the new
-// content goes to a temporary file beside it and is renamed over it only once it is on the
-// disk, so a failed or cut-off write leaves the old file as it was. A symbolic link is
-// followed: its target is replaced and the link stays a link.
+// The platform's file layer, for the player and the hosts: small file helpers, and replacing a
+// file whole: the new content goes to a temporary file beside it and is renamed over it only
+// once it is on the disk, so a failed or cut-off write leaves the old file as it was. A symbolic
+// link is followed: its target is replaced and the link stays a link. Each platform has its
+// side (host/posix/files.cpp); paths are the platform's, with its PATH_SEPARATOR.
 
 #include <cstdio>
 #include <string_view>
@@ -20,7 +21,14 @@ struct FileReplacement {
 // True for an existing regular file, past any symbolic links.
 bool isRegularFile(const char *path);
 
-// What comes before the last "/" of path: "" for a file in the root folder or a bare name.
+// Opens a regular file for reading; null for anything else (a folder or a pipe in its place
+// reads as no file), and opening never blocks.
+std::FILE *openRegularFile(const char *path);
+
+// True for a path that starts at a root: "/" on POSIX.
+bool isAbsolutePath(std::string_view path);
+
+// What comes before the last separator of path: "" for a file in the root folder or a bare name.
 std::string_view folderOf(std::string_view path);
 
 // Creates each missing folder on the way to the file at path, for the user alone. False for a

@@ -21,6 +21,15 @@ constexpr int LBN_SELCHANGE = 1;
 constexpr int LBN_DBLCLK = 2;
 #endif
 
+// How this platform writes a path: the separator between folders, and a folder and a name joined.
+#ifdef _WIN32
+constexpr char PATH_SEPARATOR = '\\';
+constexpr char JOIN_PATH_TEMPLATE[] = "%s\\%s";
+#else
+constexpr char PATH_SEPARATOR = '/';
+constexpr char JOIN_PATH_TEMPLATE[] = "%s/%s";
+#endif
+
 constexpr std::uintptr_t makeWParam(int low, int high)
 {
     return (static_cast<std::uintptr_t>(high & 0xFFFF) << 16) | static_cast<unsigned>(low & 0xFFFF);

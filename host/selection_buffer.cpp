@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/files.h"
+#include "host/host.h"
 #include "state/limits.h"
 
 namespace {
@@ -11,15 +12,15 @@ namespace {
 // An absolute path to a file with a name, short enough to be played back once rebuilt.
 bool isUsablePath(std::string_view path)
 {
-    std::size_t slash = path.rfind('/');
-    return !path.empty() && path[0] == '/' && path.find('\0') == std::string_view::npos &&
-           path.size() < PATH_BYTES && slash != std::string_view::npos &&
-           path.size() - slash - 1 > 0 && path.size() - slash - 1 < NAME_BYTES;
+    std::size_t separator = path.rfind(PATH_SEPARATOR);
+    return isAbsolutePath(path) && path.find('\0') == std::string_view::npos &&
+           path.size() < PATH_BYTES && separator != std::string_view::npos &&
+           path.size() - separator - 1 > 0 && path.size() - separator - 1 < NAME_BYTES;
 }
 
 std::string_view nameOf(std::string_view path)
 {
-    return path.substr(path.rfind('/') + 1);
+    return path.substr(path.rfind(PATH_SEPARATOR) + 1);
 }
 
 // Writes text and its NUL at *at when they fit before the final empty string.

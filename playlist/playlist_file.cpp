@@ -5,9 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "host/files.h"
 #include "host/host.h"
@@ -110,24 +107,6 @@ bool readValue(std::FILE *file, char *dst, std::size_t size)
     return false;
 }
 
-// A regular file only: a folder or a pipe in the file's place reads as no file, and opening
-// never blocks.
-std::FILE *openForReading(const char *path)
-{
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return nullptr;
-    }
-    std::FILE *file = fdopen(fd, "r");
-    if (!file)
-        close(fd);
-    return file;
-}
-
 // False for a text the reader would not give back unchanged: a line starting with "*" ends a
 // value early, "\r" before a line end is dropped, and an unterminated row is not a text.
 bool isSavable(const char *text, std::size_t size)
@@ -217,7 +196,7 @@ bool loadPlaylist()
         return false;
     // Only the player holding the lock gets here: what a cut-off save left is stale.
     removeStaleReplacements(path);
-    std::FILE *file = openForReading(path);
+    std::FILE *file = openRegularFile(path);
     if (!file)
         return false;
     std::memset(player.dirTable, 0, sizeof player.dirTable);

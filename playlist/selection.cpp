@@ -13,7 +13,7 @@ void splitSingleSelection(char *buffer, std::size_t size)
     if (first + 1 >= size || buffer[first + 1] != '\0')
         return;
     for (std::size_t i = first; i > 0; --i) {
-        if (buffer[i - 1] == '/') {
+        if (buffer[i - 1] == PATH_SEPARATOR) {
             buffer[i - 1] = '\0';
             return;
         }
@@ -31,7 +31,7 @@ int appendSelectedNames(const char *buffer, std::size_t size)
         // A name running into the end of the buffer has no terminator: the list ends there.
         if (at + nameLength >= size)
             break;
-        // The track's path is rebuilt as directory "/" name into a PATH_BYTES buffer.
+        // The track's path is rebuilt as directory, separator, name into a PATH_BYTES buffer.
         bool fits = nameLength < NAME_BYTES && directoryLength + 1 + nameLength < PATH_BYTES;
         if (fits && room > 0) {
             insertListRow(IDC_PLAYLIST, -1, buffer + at);

@@ -18,8 +18,8 @@ void trackPath(int index)
         return;
     if (!listText(IDC_PLAYLIST, index, player.trackName, sizeof player.trackName))
         return;
-    if (!formatText(player.longPath, sizeof player.longPath, "%s/%s", player.dirTable[index],
-                    player.trackName))
+    if (!formatText(player.longPath, sizeof player.longPath, JOIN_PATH_TEMPLATE,
+                    player.dirTable[index], player.trackName))
         return;
     shortPathName(player.longPath, player.shortPath, sizeof player.shortPath);
 }

@@ -105,6 +105,27 @@ bool isRegularFile(const char *path)
     return stat(path, &info) == 0 && S_ISREG(info.st_mode);
 }
 
+std::FILE *openRegularFile(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE *file = fdopen(fd, "r");
+    if (!file)
+        close(fd);
+    return file;
+}
+
+bool isAbsolutePath(std::string_view path)
+{
+    return !path.empty() && path[0] == '/';
+}
+
 std::string_view folderOf(std::string_view path)
 {
     std::size_t slash = path.rfind('/');
