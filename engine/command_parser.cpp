@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/command_parser.h"
 
-#include "engine/device_name.h"
-
 namespace {
 
 bool isBlank(char c)
@@ -120,7 +118,7 @@ int parseSetAudio(std::string_view text, MediaRequest &req)
 
 } // namespace
 
-int parseRequest(std::string_view text, MediaRequest &req)
+int parseRequest(std::string_view text, MediaRequest &req, DeviceNameCheck isValidName)
 {
     req = MediaRequest();
     std::string_view verb = nextWord(text);
@@ -143,7 +141,7 @@ int parseRequest(std::string_view text, MediaRequest &req)
     std::string_view device = nextWord(text);
     if (device.empty() || isKeyword(device))
         return ERR_NO_DEVICE;
-    if (!isDeviceName(device))
+    if (!isValidName(device))
         return ERR_BAD_DEVICE_NAME;
 
     int error = 0;

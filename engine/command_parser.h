@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The grammar of media command strings, kept free of GStreamer so it can be fuzzed alone.
+// The grammar of media command strings, kept free of GStreamer so it can be fuzzed alone and
+// shared by every platform's interpreter.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "engine/device_name.h"
 
 // Error numbers of the media interface; 0 is success.
 constexpr int ERR_UNKNOWN_KEYWORD = 259;
@@ -30,5 +33,10 @@ struct MediaRequest {
     std::uint32_t number = 0;
 };
 
-// Parses and checks a whole command string: 0, or the error number of the first fault.
-int parseRequest(std::string_view text, MediaRequest &req);
+// Tells whether a word names a device on this platform.
+using DeviceNameCheck = bool (*)(std::string_view name);
+
+// Parses and checks a whole command string: 0, or the error number of the first fault. A device
+// name the check refuses answers 263; the check defaults to the file:// names of device_name.h.
+int parseRequest(std::string_view text, MediaRequest &req,
+                 DeviceNameCheck isValidName = isDeviceName);
