@@ -2,8 +2,8 @@
 # The variables set here are read by the scripts that source this file.
 # shellcheck shell=bash disable=SC2034
 # Sourced by run.sh and profile.sh: installs the measurement's packages, builds the release build
-# and the two probes, makes the test file and starts a private Xvfb, session bus and PulseAudio
-# null sink, all torn down on exit. BENCH_KEEP=1 keeps the work folder.
+# and the probes, makes the test file and starts a private Xvfb, session bus and PulseAudio null
+# sink, all torn down on exit. BENCH_KEEP=1 keeps the work folder.
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 here="$top/bench/peers"
 out="$top/build-peers"
@@ -12,7 +12,7 @@ vorla="$top/build-release/vorla"
 "$top/tools/install-deps.sh" "$here/packages.txt"
 nice -n 10 make -C "$top" release
 mkdir -p "$out"
-for tool in mapwatch playprobe; do
+for tool in mapwatch playprobe actionprobe; do
     # shellcheck disable=SC2046
     cc -O2 -Wall -Wextra -o "$out/$tool" "$here/$tool.c" $(pkg-config --cflags --libs x11 xtst gio-2.0)
 done
