@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The variables set here are read by the scripts that source this file.
 # shellcheck shell=bash disable=SC2034
-# Sourced by run.sh and profile.sh: installs the measurement's packages, builds the release build
-# and the probes, makes the test file and starts a private Xvfb, session bus and PulseAudio null
-# sink, all torn down on exit. BENCH_KEEP=1 keeps the work folder.
+# Sourced by run.sh, actions.sh and profile.sh: installs the measurement's packages, builds the
+# release build and the probes, makes the test file and starts a private Xvfb, session bus and
+# PulseAudio null sink, all torn down on exit. BENCH_KEEP=1 keeps the work folder.
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 here="$top/bench/peers"
 out="$top/build-peers"
