@@ -178,7 +178,9 @@ enum class Read {
     Lone,   // the first header found had no header after it: libmpg123 only estimates then
 };
 
-constexpr int KEPT_HEADS = 16; // more than the frames before the furthest trimmed start
+// More than the frames before the furthest start libmpg123 seeks back to: the longest delay in
+// frames of 384 samples puts it under frame 50.
+constexpr int KEPT_HEADS = 64;
 
 // Everything libmpg123 keeps from one frame to the next that changes what it counts.
 struct Scan {
@@ -680,11 +682,11 @@ unsigned long headAfterScan(const Scan &scan, long long firstNeeded, const Trim 
         long long step = 1;
         while (scan.frames > 1000 * step)
             step *= 2;
-        long long from = target / step * step;
+        long long from = keptIndex(target / step * step);
         changed = changed || !scan.oldHead || !decodeAlike(scan.oldHead, scan.heads[from]);
-        for (long long i = from + 1; i <= target; ++i)
+        for (long long i = from + 1; i <= keptIndex(target); ++i)
             changed = changed || scan.changes[i];
-        current = scan.heads[target];
+        current = scan.heads[keptIndex(target)];
     }
     return changed ? current : setUp;
 }
