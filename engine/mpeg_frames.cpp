@@ -436,7 +436,7 @@ Parse skipApeTag(Input &in)
 
 // Before the first frame: an ID3v2 tag, a RIFF header up to its data, or junk searched byte by
 // byte for a header that decodes.
-Parse skipJunk(Input &in, unsigned long &head, long &searched, FrameHeader &frame, int &guesses)
+Parse skipJunk(Input &in, unsigned long &head, long &searched, FrameHeader &frame)
 {
     if (isTagHead(head, "ID3\0"))
         return skipId3v2(in, head);
@@ -451,6 +451,8 @@ Parse skipJunk(Input &in, unsigned long &head, long &searched, FrameHeader &fram
         // The data chunk's size goes too; its samples are searched as junk.
         return readHead(in, word) ? Parse::Again : Parse::End;
     }
+    // Each search has its own free-format guesses.
+    int guesses = 0;
     for (;;) {
         if (++searched >= JUNK_LIMIT)
             return Parse::Fail;
@@ -526,7 +528,7 @@ Read readFrame(Scan &scan)
         if (!scan.firstHead && !isHeader(head)) {
             if (isTagHead(head, "ID3\0") || head == fourCc("RIFF"))
                 scan.oldHead = 0;
-            Parse skipped = skipJunk(in, head, searched, next, guesses);
+            Parse skipped = skipJunk(in, head, searched, next);
             if (skipped == Parse::Again)
                 continue;
             if (skipped != Parse::Good)
