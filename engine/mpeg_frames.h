@@ -3,7 +3,8 @@
 
 // The decoded length of MPEG audio from a frame scan of our own, in plain C++ for builds without
 // libmpg123. It finds, skips and counts frames as libmpg123's full scan does, so both give the
-// same length for the same file, junk and broken files included.
+// same length for the same file, junk and broken files included. It reads the stream once,
+// forward, and never seeks.
 
 #include <cstdio>
 
