@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/command_parser.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
 namespace {
 
 bool isBlank(char c)
@@ -156,4 +160,17 @@ int parseRequest(std::string_view text, MediaRequest &req, DeviceNameCheck isVal
     if (error == 0)
         req.device = device;
     return error;
+}
+
+int writeDecimalReply(long long value, char *reply, int replyLength)
+{
+    char digits[24];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    if (ec != std::errc() || !reply || replyLength <= 0)
+        return 0;
+    std::size_t length = static_cast<std::size_t>(end - digits);
+    std::size_t copied = std::min(length, static_cast<std::size_t>(replyLength) - 1);
+    std::memcpy(reply, digits, copied);
+    reply[copied] = '\0';
+    return copied < length ? ERR_REPLY_TOO_LONG : 0;
 }

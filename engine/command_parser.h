@@ -40,3 +40,7 @@ using DeviceNameCheck = bool (*)(std::string_view name);
 // name the check refuses answers 263; the check defaults to the file:// names of device_name.h.
 int parseRequest(std::string_view text, MediaRequest &req,
                  DeviceNameCheck isValidName = isDeviceName);
+
+// Writes a status reply: the decimal digits of value, cut to the buffer with 268 when they do not
+// fit, never past replyLength; nothing without a buffer.
+int writeDecimalReply(long long value, char *reply, int replyLength);

@@ -548,20 +548,6 @@ int pauseDevice(std::string_view name)
     return 0;
 }
 
-// Writes the decimal text into the reply buffer, cut to fit with 268 when it does not.
-int writeReply(long long value, char *reply, int replyLength)
-{
-    char digits[24];
-    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-    if (ec != std::errc() || !reply || replyLength <= 0)
-        return 0;
-    std::size_t length = static_cast<std::size_t>(end - digits);
-    std::size_t copied = std::min(length, static_cast<std::size_t>(replyLength) - 1);
-    std::memcpy(reply, digits, copied);
-    reply[copied] = '\0';
-    return copied < length ? ERR_REPLY_TOO_LONG : 0;
-}
-
 int statusLength(std::string_view name, char *reply, int replyLength)
 {
     Engine &state = engine();
@@ -583,7 +569,7 @@ int statusLength(std::string_view name, char *reply, int replyLength)
     long long length = lengthOf(name, path, file, type);
     if (length < 0)
         return ERR_NOT_DECODABLE;
-    return writeReply(length, reply, replyLength);
+    return writeDecimalReply(length, reply, replyLength);
 }
 
 int setDeviceVolume(std::string_view name, std::uint32_t volume)

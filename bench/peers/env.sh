@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The variables set here are read by the scripts that source this file.
 # shellcheck shell=bash disable=SC2034
-# Sourced by run.sh and profile.sh: installs the measurement's packages, builds the release build
-# and the two probes, makes the test file and starts a private Xvfb, session bus and PulseAudio
-# null sink, all torn down on exit. BENCH_KEEP=1 keeps the work folder.
+# Sourced by run.sh, actions.sh and profile.sh: installs the measurement's packages, builds the
+# release build and the probes, makes the test file and starts a private Xvfb, session bus and
+# PulseAudio null sink, all torn down on exit. BENCH_KEEP=1 keeps the work folder.
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 here="$top/bench/peers"
 out="$top/build-peers"
@@ -12,7 +12,7 @@ vorla="$top/build-release/vorla"
 "$top/tools/install-deps.sh" "$here/packages.txt"
 nice -n 10 make -C "$top" release
 mkdir -p "$out"
-for tool in mapwatch playprobe; do
+for tool in mapwatch playprobe actionprobe; do
     # shellcheck disable=SC2046
     cc -O2 -Wall -Wextra -o "$out/$tool" "$here/$tool.c" $(pkg-config --cflags --libs x11 xtst gio-2.0)
 done
@@ -36,6 +36,8 @@ gst-launch-1.0 -q audiotestsrc num-buffers=30 samplesperbuffer=44100 wave=pink-n
     ! filesink location="$work/media/pink.wav"
 lame --quiet -b 320 "$work/media/pink.wav" "$media"
 rm "$work/media/pink.wav"
+# The files a player is given: Vorla's playlist, Audacious' command line.
+media_list=("$media")
 
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
 service_pids+=($!)
@@ -93,8 +95,12 @@ fresh_home() {
     if [[ $name == vorla ]]; then
         mkdir -p "$home/.local/share/vorla"
         cp "$top/resources/open.mp3" "$home/.local/share/vorla/open.mp3"
-        printf '1\n%s\n*\n%s\n*\n' "$(dirname "$media")" "$(basename "$media")" \
-            >"$home/.local/share/vorla/savelist"
+        {
+            echo "${#media_list[@]}"
+            for file in "${media_list[@]}"; do
+                printf '%s\n*\n%s\n*\n' "$(dirname "$file")" "$(basename "$file")"
+            done
+        } >"$home/.local/share/vorla/savelist"
     fi
     player_env=(env -i PATH="$PATH" LANG=C.UTF-8 HOME="$home" XDG_RUNTIME_DIR="$runtime"
         DISPLAY="$display" PULSE_SERVER="$PULSE_SERVER" DBUS_SESSION_BUS_ADDRESS="$bus")
@@ -114,13 +120,13 @@ seed_caches() {
     fi
 }
 
-# The player's command line: Vorla reads its playlist file; Audacious gets the file enqueued, not
+# The player's command line: Vorla reads its playlist file; Audacious gets the files enqueued, not
 # started, so that idle is idle for both.
 player_command() {
     if [[ $1 == vorla ]]; then
         player_cmd=("$vorla")
     else
-        player_cmd=(audacious -e "$media")
+        player_cmd=(audacious -e "${media_list[@]}")
     fi
 }
 
@@ -161,19 +167,26 @@ stop_player() {
     player=
 }
 
+# dialog_point X Y: sets px and py to the pixel of Vorla's $window at X,Y dialog units of the
+# window template (154 x 280, below the menu bar), and unit_x and unit_y to the base units in
+# pixels. The width gives the horizontal base unit; the vertical one is twice it.
+dialog_point() {
+    local width height menu_bar
+    width=$(xwininfo -display "$display" -id "$window" | awk '/Width:/ {print $2}')
+    height=$(xwininfo -display "$display" -id "$window" | awk '/Height:/ {print $2}')
+    unit_x=$(((4 * width + 77) / 154))
+    unit_y=$((2 * unit_x))
+    menu_bar=$((height - (280 * unit_y + 4) / 8))
+    px=$((($1 * unit_x + 2) / 4))
+    py=$((menu_bar + ($2 * unit_y + 4) / 8))
+}
+
 # play_request NAME: sets request to the probe's arguments that ask the player to play.
 play_request() {
     if [[ $1 == vorla ]]; then
-        # The first row of the list, from the window template in dialog units: x=7, y=158 below
-        # the menu bar. The width gives the horizontal base unit; the vertical one is twice it.
-        local width height unit_x unit_y menu_bar
-        width=$(xwininfo -display "$display" -id "$window" | awk '/Width:/ {print $2}')
-        height=$(xwininfo -display "$display" -id "$window" | awk '/Height:/ {print $2}')
-        unit_x=$(((4 * width + 77) / 154))
-        unit_y=$((2 * unit_x))
-        menu_bar=$((height - (280 * unit_y + 4) / 8))
-        request=(click "$window" $(((7 * unit_x + 2) / 4 + 3 * unit_x))
-            $((menu_bar + (158 * unit_y + 4) / 8 + unit_y / 2 + 2)))
+        # The first row of the list, at x=7, y=158 in the template.
+        dialog_point 7 158
+        request=(click "$window" $((px + 3 * unit_x)) $((py + unit_y / 2 + 2)))
     else
         request=(dbus org.atheme.audacious /org/atheme/audacious org.atheme.audacious Play)
     fi

@@ -4,7 +4,8 @@
 # bus, each run in a fresh HOME with warm caches: start-up to the window's map, RSS idle, peak RSS
 # playing, CPU to play 25 s, and the first audible sample after the request to play. Prints the
 # raw figures, medians, spreads and the ratios Vorla/Audacious. BENCH_RUNS runs each (default
-# and least 10) after one warm-up each.
+# and least 10) after one warm-up each. Then actions.sh, in a session of its own: how soon volume,
+# pause, seek and next are heard.
 set -euo pipefail
 # shellcheck source=bench/peers/env.sh
 source "$(dirname "$0")/env.sh"
@@ -73,3 +74,5 @@ cat "$out/last-results.txt"
 echo
 echo "load average (1, 5, 15 min) at the start: $load_before; at the end: $load_after"
 awk -v seconds="$play_seconds" -f "$here/summary.awk" "$out/last-results.txt"
+echo
+"$here/actions.sh"
