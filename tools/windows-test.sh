@@ -14,6 +14,13 @@ started=$(date +%s)
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
     -DVORLA_WERROR=ON >/dev/null
 nice -n 10 cmake --build "$build" -j2
+# The engine tests' media corpus, made here as on Linux, for the MCI interpreter's tests.
+corpus=$build/media-corpus
+if [[ ! -d "$corpus" || tests/fixtures/make_media.sh -nt "$corpus" ]] &&
+    command -v gst-launch-1.0 lame >/dev/null; then
+    rm -rf "$corpus" "$corpus.partial"
+    bash tests/fixtures/make_media.sh "$corpus.partial" >/dev/null && mv "$corpus.partial" "$corpus"
+fi
 built=$(date +%s)
 
 run=$(mktemp -d "$build/wine-run-XXXXXX")
@@ -36,6 +43,10 @@ export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 export TMPDIR=$run/tmp HOME=$build/wine-home XDG_CACHE_HOME=$run/cache XDG_CONFIG_HOME=$run/config
 export XDG_DATA_HOME=$run/data XDG_RUNTIME_DIR=$run/pulse
 export LANG=zh_CN.UTF-8 LC_ALL= LOCPATH=$run/locale
+# Wine shows the Unix root as drive Z:.
+if [[ -d "$corpus" ]]; then
+    export VORLA_MEDIA_CORPUS="Z:${corpus//\//\\}"
+fi
 localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" 2>/dev/null || true
 
 Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$run/display" >/dev/null 2>&1 &
