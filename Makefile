@@ -3,10 +3,11 @@
 # make test  install what is missing, build, run the whole suite headless
 # make bench build and run the benchmarks
 # make deb   install what is missing, build the Debian package from debian/, print its path
+# make windows  install mingw-w64 and Wine, cross-build build-windows/vorla.exe, print its path
 # make bench-peers  Vorla beside Audacious under a private X server and sound server
 MAKEFLAGS += --no-print-directory
 
-.PHONY: deps run test bench bench-peers release install deb
+.PHONY: deps run test bench bench-peers release install deb windows
 
 deps:
 	@tools/install-deps.sh
@@ -26,6 +27,9 @@ bench: deps
 
 deb: deps
 	@tools/deb.sh
+
+windows:
+	@tools/windows.sh
 
 bench-peers:
 	@bench/peers/run.sh

@@ -16,14 +16,16 @@ using WaitHandler = std::function<void(int milliseconds)>;
 // Returns false for a cancelled dialog; otherwise fills the chosen absolute paths.
 using FileDialogHandler = std::function<bool(std::vector<std::string> &paths)>;
 
+#ifndef _WIN32
 // Returns false when the password database has no home folder for the user.
 using PasswordHomeLookup = std::function<bool(std::string &home)>;
+void setPasswordHomeLookup(PasswordHomeLookup lookup);
+#endif
 
 void setMediaHandler(MediaHandler handler);
 void setMessageHandler(MessageHandler handler);
 void setWaitHandler(WaitHandler handler);
 void setFileDialogHandler(FileDialogHandler handler);
-void setPasswordHomeLookup(PasswordHomeLookup lookup);
 void resetSeams();
 
 // The clock timer as the tests see it.

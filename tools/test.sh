@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The whole suite, headless: format check, Debug and Release builds with warnings as errors,
-# sanitizer build, the Debian package and its lintian check, fuzzers.
+# sanitizer build, the Windows build and its tests under Wine, the Debian package and its
+# lintian check, fuzzers.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -49,6 +50,9 @@ run_suite build-gcc-release -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DVORLA_SANITIZE=ON
+
+echo "== Windows build under Wine"
+tools/windows-test.sh
 
 echo "== Debian package, lintian"
 DEB_BUILD_OPTIONS=nocheck make deb

@@ -416,7 +416,9 @@ void setFileDialogHandler(FileDialogHandler handler)
 void resetSeams()
 {
     seams = Seams();
+#ifndef _WIN32
     setPasswordHomeLookup(nullptr);
+#endif
     clock.running = false;
     clock.proc = nullptr;
 }

@@ -60,9 +60,10 @@ protected:
             if (!std::filesystem::exists(file))
                 writeFile(file, "");
             insertListRow(IDC_PLAYLIST, -1, entry.name);
-            copyText(player.dirTable[row], sizeof player.dirTable[row], music.path.c_str());
+            copyText(player.dirTable[row], sizeof player.dirTable[row],
+                     pathText(music.path).c_str());
             char name[PATH_BYTES] = {};
-            shortPathName(file.c_str(), name, sizeof name);
+            shortPathName(pathText(file).c_str(), name, sizeof name);
             ASSERT_NE(name[0], '\0');
             shortNames.push_back(name);
             fakes.lengths[name] = entry.lengthMs;

@@ -64,8 +64,8 @@ TEST_F(RoadOfOneEvent, DoubleClickThenListLoopAdvance)
     mainDialogProc(WM_CLOSE, 0, 0);
     std::string saved = "4\n";
     for (const char *name : {"a.mp3", "b.mp3", "c d.mp3", "e.mp3"})
-        saved += music.path.string() + "\n*\n" + name + "\n*\n";
-    EXPECT_EQ(readFile(fakes.playlistFile()), saved);
+        saved += pathText(music.path) + "\n*\n" + name + "\n*\n";
+    EXPECT_EQ(readFile(fakes.playlistFile()), textOnDisk(saved));
     EXPECT_TRUE(dialogEnded());
 }
 

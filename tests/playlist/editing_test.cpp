@@ -39,9 +39,9 @@ protected:
     // Creates an empty file under the temporary folder and returns its absolute path.
     std::string makeFile(const std::string &relative)
     {
-        fs::path path = music.path / relative;
+        fs::path path = music.path / pathOf(relative);
         writeFile(path, "");
-        return path.string();
+        return pathText(path);
     }
 
     void add(const std::vector<std::string> &paths)
@@ -57,7 +57,7 @@ protected:
         add({makeFile("b/b1.mp3"), makeFile("b/b2.mp3")});
     }
 
-    std::string dir(const char *folder) const { return (music.path / folder).string(); }
+    std::string dir(const char *folder) const { return pathText(music.path / pathOf(folder)); }
 
     // The playlist as the list control and dirTable hold it.
     std::vector<Entry> entries() const
@@ -108,7 +108,7 @@ TEST_F(Editing, AddOneFileGivesItsNameAndFolder)
 
         add({path});
 
-        ASSERT_EQ(entries(), (std::vector<Entry>{{fs::path(path).parent_path(), c.name}}));
+        ASSERT_EQ(entries(), (std::vector<Entry>{{pathText(pathOf(path).parent_path()), c.name}}));
         expectInStep();
         trackPath(0);
         EXPECT_EQ(player.longPath, path);
@@ -118,15 +118,16 @@ TEST_F(Editing, AddOneFileGivesItsNameAndFolder)
 
 TEST_F(Editing, AddFileInTheRootFolderRebuildsItsPath)
 {
-    add({"/vorla-root.mp3"});
+    add({nativePath("/vorla-root.mp3")});
 
-    ASSERT_EQ(entries(), (std::vector<Entry>{{"", "vorla-root.mp3"}}));
+    ASSERT_EQ(entries(), (std::vector<Entry>{{ROOT_FOLDER, "vorla-root.mp3"}}));
     trackPath(0);
-    EXPECT_STREQ(player.longPath, "/vorla-root.mp3");
+    EXPECT_EQ(player.longPath, nativePath("/vorla-root.mp3"));
 
-    add({"/x.mp3", "/y z.mp3"});
-    EXPECT_EQ(entries(),
-              (std::vector<Entry>{{"", "vorla-root.mp3"}, {"", "x.mp3"}, {"", "y z.mp3"}}));
+    add({nativePath("/x.mp3"), nativePath("/y z.mp3")});
+    EXPECT_EQ(entries(), (std::vector<Entry>{{ROOT_FOLDER, "vorla-root.mp3"},
+                                             {ROOT_FOLDER, "x.mp3"},
+                                             {ROOT_FOLDER, "y z.mp3"}}));
 }
 
 TEST_F(Editing, AddSeveralFilesAppendsInTheDialogOrder)
@@ -350,7 +351,7 @@ TEST_F(Editing, EveryCompletedEditSavesTheList)
         std::string expected;
         for (const char *at = step.saved; *at; ++at)
             expected += *at == 'D' ? dir("d") : std::string(1, *at);
-        EXPECT_EQ(readFile(fakes.playlistFile()), expected);
+        EXPECT_EQ(readFile(fakes.playlistFile()), textOnDisk(expected));
     }
 }
 
@@ -407,15 +408,19 @@ TEST_F(Editing, UnusableChoicesAreCountedAndTheRestIsAdded)
         std::vector<Entry> added;
         const char *message;
     };
-    const std::string tooLong = "/" + std::string(4200, 'd') + "/a.mp3";
+    const std::string tooLong = nativePath("/" + std::string(4200, 'd') + "/a.mp3");
+    const std::string p = nativePath("/p");
     const std::vector<Case> cases = {
         {"a path too long", {tooLong}, {}, "有1个文件未添加!"},
         {"a second folder",
-         {"/p/a.mp3", "/q/b.mp3", "/p/c.mp3"},
-         {{"/p", "a.mp3"}, {"/p", "c.mp3"}},
+         {nativePath("/p/a.mp3"), nativePath("/q/b.mp3"), nativePath("/p/c.mp3")},
+         {{p, "a.mp3"}, {p, "c.mp3"}},
          "有1个文件未添加!"},
-        {"a relative path", {"a.mp3", "/p/b.mp3"}, {{"/p", "b.mp3"}}, "有1个文件未添加!"},
-        {"a name over 255 bytes", {"/p/" + std::string(256, 'n')}, {}, "有1个文件未添加!"},
+        {"a relative path", {"a.mp3", nativePath("/p/b.mp3")}, {{p, "b.mp3"}}, "有1个文件未添加!"},
+        {"a name over 255 bytes",
+         {nativePath("/p/" + std::string(256, 'n'))},
+         {},
+         "有1个文件未添加!"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -436,11 +441,13 @@ namespace {
 struct FastDataHome {
     FastDataHome()
     {
+#ifndef _WIN32
         std::string pattern = "/dev/shm/vorla-model-XXXXXX";
         if (fs::is_directory("/dev/shm") && mkdtemp(pattern.data())) {
             path = pattern;
             setenv("XDG_DATA_HOME", path.c_str(), 1);
         }
+#endif
     }
     ~FastDataHome()
     {
@@ -519,7 +526,7 @@ TEST_F(Editing, RandomEditsKeepListTableAndFileInStep)
                 std::vector<std::string> chosen;
                 for (int n = 1 + below(4); n > 0; --n) {
                     std::string name = names[below(names.size())];
-                    chosen.push_back(dir(folder.c_str()) + "/" + name);
+                    chosen.push_back(dir(folder.c_str()) + PATH_SEPARATOR + name);
                     model.items.push_back({{dir(folder.c_str()), name}, model.nextId++});
                 }
                 add(chosen);

@@ -12,10 +12,7 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir()
 {
-    std::string pattern = (fs::temp_directory_path() / "vorla-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    path = pattern;
+    path = makeTemporaryFolder("vorla-test-");
 }
 
 TempDir::~TempDir()
@@ -40,14 +37,23 @@ std::string readFile(const fs::path &path)
     return content.str();
 }
 
+std::string textOnDisk(const std::string &text)
+{
+#ifdef _WIN32
+    std::string converted;
+    for (char c : text)
+        converted += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return converted;
+#else
+    return text;
+#endif
+}
+
 void FakeHost::install()
 {
-    std::string pattern = (fs::temp_directory_path() / "vorla-data-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    dataHome = pattern;
-    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-    setenv("XDG_DATA_DIRS", (dataHome / "none").c_str(), 1);
+    dataHome = makeTemporaryFolder("vorla-data-");
+    setEnvironment(DATA_HOME_VARIABLE, pathText(dataHome));
+    setEnvironment("XDG_DATA_DIRS", pathText(dataHome / "none"));
 
     setMediaHandler([this](const char *command, char *reply, int replyLength) {
         commands.emplace_back(command);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_environment.h"
+
 // Test doubles behind the host seams: records every media command, message box and wait, and
 // answers length queries from a table. Each test gets its own XDG data folders.
 struct FakeHost {
@@ -24,13 +26,13 @@ struct FakeHost {
     std::vector<std::string> chosenFiles;
     std::filesystem::path dataHome;
 
-    // Installs the doubles and a fresh, empty XDG_DATA_HOME; call from SetUp.
+    // Installs the doubles and a fresh, empty data folder (DATA_HOME_VARIABLE); call from SetUp.
     void install();
     // Restores the real host and removes the data folder; call from TearDown.
     void uninstall();
 
     std::string lastError() const;
-    std::filesystem::path playlistFile() const { return dataHome / "vorla" / "savelist"; }
+    std::filesystem::path playlistFile() const { return dataHome / DATA_FOLDER / "savelist"; }
 };
 
 // A temporary folder removed with its content when the object goes.
@@ -45,3 +47,6 @@ struct TempDir {
 // Writes bytes to a file, creating its folders.
 void writeFile(const std::filesystem::path &path, const std::string &bytes);
 std::string readFile(const std::filesystem::path &path);
+
+// Text as a text file holds it on this platform: CR LF line ends on Windows.
+std::string textOnDisk(const std::string &text);
