@@ -7,6 +7,12 @@
 #define IDD_MAIN 101
 #define IDB_BANNER 106
 #define IDR_MAINMENU 107
+// The banner at twice its size, for high-DPI screens; the taskbar buttons' glyphs.
+#define IDB_BANNER_2X 108
+#define IDI_THUMB_PREV 110
+#define IDI_THUMB_PLAY 111
+#define IDI_THUMB_PAUSE 112
+#define IDI_THUMB_NEXT 113
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
