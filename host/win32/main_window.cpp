@@ -7,6 +7,7 @@
 
 #include "host/seams.h"
 #include "host/win32/mci_interpreter.h"
+#include "host/win32/media_keys.h"
 #include "resources/resource.h"
 
 namespace {
@@ -58,14 +59,35 @@ bool isRepeatedEndTrack(int id, int code, int position)
     return repeated;
 }
 
+// A transport button pressed from outside the window, by a media key. Not while a box of the
+// window is open: the box's loop would run the handler under it.
+void pressButton(int id)
+{
+    if (id != 0 && IsWindowEnabled(dialog.window))
+        dialog.proc(WM_COMMAND, makeWParam(id, BN_CLICKED), 0);
+}
+
 INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
         dialog.window = window;
         dialog.proc = reinterpret_cast<DialogProc>(lParam);
+        // A window without its loop, as the tests build it, leaves the system's keys alone.
+        if (dialog.modal)
+            holdMediaKeys(window);
         return dialog.proc(WM_INITDIALOG, 0, 0);
     case WM_COMMAND: dialog.proc(WM_COMMAND, wParam, 0); return TRUE;
+    case WM_APPCOMMAND: {
+        int id = appCommandButton(GET_APPCOMMAND_LPARAM(lParam));
+        if (id == 0)
+            return FALSE;
+        pressButton(id);
+        // Taken: the system does not hand the command on to another program.
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    case WM_HOTKEY: pressButton(hotKeyButton(HIWORD(lParam))); return TRUE;
     case WM_HSCROLL: {
         auto slider = reinterpret_cast<HWND>(lParam);
         if (!slider)
@@ -89,6 +111,7 @@ INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         GdiFlush();
         runFirstFrameWork();
         return TRUE;
+    case WM_NCDESTROY: releaseMediaKeys(window); return FALSE;
     default: return FALSE;
     }
 }
