@@ -5,6 +5,7 @@
 #include "host/host.h"
 #include "host/seams.h"
 #include "host/win32/main_window.h"
+#include "host/win32/taskbar_buttons.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ void setTimer(int id, int milliseconds, TimerProc proc)
     clock.id = static_cast<UINT_PTR>(id);
     clock.interval = milliseconds;
     clock.running = SetTimer(window, clock.id, static_cast<UINT>(milliseconds), onTimer) != 0;
+    showClockOnTaskbar(clock.running);
 }
 
 void killTimer(int id)
@@ -46,6 +48,7 @@ void killTimer(int id)
     if (HWND window = mainWindow())
         KillTimer(window, static_cast<UINT_PTR>(id));
     clock.running = false;
+    showClockOnTaskbar(false);
 }
 
 bool isClockRunning()

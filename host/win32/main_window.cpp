@@ -8,6 +8,7 @@
 #include "host/seams.h"
 #include "host/win32/mci_interpreter.h"
 #include "host/win32/media_keys.h"
+#include "host/win32/taskbar_buttons.h"
 #include "resources/resource.h"
 
 namespace {
@@ -59,8 +60,8 @@ bool isRepeatedEndTrack(int id, int code, int position)
     return repeated;
 }
 
-// A transport button pressed from outside the window, by a media key. Not while a box of the
-// window is open: the box's loop would run the handler under it.
+// A transport button pressed from outside the window, by a media key or a taskbar button. Not
+// while a box of the window is open: the box's loop would run the handler under it.
 void pressButton(int id)
 {
     if (id != 0 && IsWindowEnabled(dialog.window))
@@ -77,7 +78,13 @@ INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (dialog.modal)
             holdMediaKeys(window);
         return dialog.proc(WM_INITDIALOG, 0, 0);
-    case WM_COMMAND: dialog.proc(WM_COMMAND, wParam, 0); return TRUE;
+    case WM_COMMAND:
+        if (isTaskbarClick(wParam)) {
+            pressButton(taskbarButtonControl(LOWORD(wParam)));
+            return TRUE;
+        }
+        dialog.proc(WM_COMMAND, wParam, 0);
+        return TRUE;
     case WM_APPCOMMAND: {
         int id = appCommandButton(GET_APPCOMMAND_LPARAM(lParam));
         if (id == 0)
@@ -111,8 +118,16 @@ INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         GdiFlush();
         runFirstFrameWork();
         return TRUE;
-    case WM_NCDESTROY: releaseMediaKeys(window); return FALSE;
-    default: return FALSE;
+    case WM_NCDESTROY:
+        releaseMediaKeys(window);
+        releaseTaskbarButtons();
+        return FALSE;
+    default:
+        if (message == taskbarButtonCreatedMessage() && message != 0) {
+            addTaskbarButtons(window);
+            return TRUE;
+        }
+        return FALSE;
     }
 }
 
