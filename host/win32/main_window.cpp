@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/seams.h"
+#include "host/win32/banner.h"
 #include "host/win32/mci_interpreter.h"
 #include "host/win32/media_keys.h"
 #include "host/win32/taskbar_buttons.h"
@@ -15,6 +16,8 @@ namespace {
 
 // Posted at the first paint; the work waiting for the first frame runs when it comes.
 constexpr UINT WM_FIRST_FRAME = WM_APP + 1;
+// Posted at a change of DPI, to fit the banner once the dialog manager has laid the window out.
+constexpr UINT WM_FIT_BANNER = WM_APP + 2;
 
 // A trackbar's last notification, to tell a repeat from a new one.
 struct SliderNote {
@@ -74,6 +77,7 @@ INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_INITDIALOG:
         dialog.window = window;
         dialog.proc = reinterpret_cast<DialogProc>(lParam);
+        fitBannerToDpi(window);
         // A window without its loop, as the tests build it, leaves the system's keys alone.
         if (dialog.modal)
             holdMediaKeys(window);
@@ -118,9 +122,12 @@ INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         GdiFlush();
         runFirstFrameWork();
         return TRUE;
+    case WM_DPICHANGED: PostMessageW(window, WM_FIT_BANNER, 0, 0); return FALSE;
+    case WM_FIT_BANNER: fitBannerToDpi(window); return TRUE;
     case WM_NCDESTROY:
         releaseMediaKeys(window);
         releaseTaskbarButtons();
+        releaseBanner();
         return FALSE;
     default:
         if (message == taskbarButtonCreatedMessage() && message != 0) {
