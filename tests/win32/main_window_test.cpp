@@ -9,6 +9,7 @@
 #include <windows.h>
 // These build on <windows.h>.
 #include <commctrl.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,8 @@
 #include "host/host.h"
 #include "host/seams.h"
 #include "host/win32/main_window.h"
+#include "host/win32/taskbar_buttons.h"
+#include "playback/transport.h"
 #include "resources/main_template.h"
 #include "resources/resource.h"
 #include "state/player_state.h"
@@ -429,6 +432,75 @@ TEST_F(MainWindow, ARepeatedEndOfTrackingIsOneSeekAndAnyOtherStaysOne)
     SendMessageW(mainWindow(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0),
                  reinterpret_cast<LPARAM>(control(IDC_VOLUME)));
     EXPECT_EQ(count("setaudio "), 7);
+}
+
+// The keyboard's media keys, in the focus and in the background, and the taskbar's buttons
+// press the transport buttons. Play/Pause pauses while the clock runs and plays otherwise.
+TEST_F(MainWindow, MediaKeysAndTaskbarButtonsPressTheTransportButtons)
+{
+    enum class From { AppCommand, HotKey, Taskbar };
+    auto press = [](From from, int code) {
+        HWND window = mainWindow();
+        switch (from) {
+        case From::AppCommand:
+            return SendMessageW(window, WM_APPCOMMAND, reinterpret_cast<WPARAM>(window),
+                                MAKELPARAM(0, code | FAPPCOMMAND_KEY));
+        case From::HotKey: return SendMessageW(window, WM_HOTKEY, 1, MAKELPARAM(0, code));
+        case From::Taskbar:
+            return SendMessageW(window, WM_COMMAND, MAKEWPARAM(code, THBN_CLICKED), 0);
+        }
+        return LRESULT{0};
+    };
+    struct Press {
+        From from;
+        int code;         // the command, the key or the taskbar button
+        const char *verb; // the first media command sent; null for none
+        int index;        // the current entry after it
+        bool isPlaying;
+    };
+    const Press presses[] = {
+        {From::AppCommand, APPCOMMAND_MEDIA_PLAY_PAUSE, "play ", 0, true},
+        {From::AppCommand, APPCOMMAND_MEDIA_PLAY_PAUSE, "pause ", 0, false},
+        {From::HotKey, VK_MEDIA_PLAY_PAUSE, "play ", 0, true},
+        {From::AppCommand, APPCOMMAND_MEDIA_NEXTTRACK, "close ", 1, true},
+        {From::Taskbar, TASKBAR_NEXT_ID, nullptr, 1, true},
+        {From::Taskbar, TASKBAR_PLAY_PAUSE_ID, "pause ", 1, false},
+        {From::Taskbar, TASKBAR_PREV_ID, "close ", 0, true},
+        {From::HotKey, VK_MEDIA_STOP, "close ", -1, false},
+    };
+    addFile("a.mp3");
+    addFile("b.mp3");
+    selectRow(IDC_PLAYLIST, 0);
+    int step = 0;
+    for (const Press &p : presses) {
+        SCOPED_TRACE("press " + std::to_string(step++));
+        fakes.commands.clear();
+        fakes.messages.clear();
+        LRESULT result = press(p.from, p.code);
+        if (p.from == From::AppCommand) {
+            EXPECT_EQ(result, TRUE) << "the command is taken";
+        }
+        if (p.verb) {
+            ASSERT_FALSE(fakes.commands.empty());
+            EXPECT_EQ(fakes.commands.front().rfind(p.verb, 0), 0u) << fakes.commands.front();
+            EXPECT_TRUE(fakes.messages.empty());
+        } else {
+            EXPECT_TRUE(fakes.commands.empty());
+            EXPECT_EQ(fakes.lastError(), MSG_NEXT_AT_END);
+        }
+        EXPECT_EQ(player.currentIndex, p.index);
+        EXPECT_EQ(isClockRunning(), p.isPlaying);
+    }
+
+    // A box of the window disables it; its loop would otherwise run a second handler under it.
+    fakes.commands.clear();
+    fakes.messages.clear();
+    EnableWindow(mainWindow(), FALSE);
+    press(From::AppCommand, APPCOMMAND_MEDIA_PLAY_PAUSE);
+    press(From::HotKey, VK_MEDIA_NEXT_TRACK);
+    press(From::Taskbar, TASKBAR_PLAY_PAUSE_ID);
+    EXPECT_TRUE(fakes.commands.empty());
+    EXPECT_TRUE(fakes.messages.empty());
 }
 
 } // namespace
