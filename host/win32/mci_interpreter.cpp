@@ -11,6 +11,8 @@
 
 #include "engine/command_parser.h"
 #include "engine/mpeg_frames.h"
+#include "host/files.h"
+#include "host/win32/short_name.h"
 
 namespace {
 
@@ -69,44 +71,12 @@ std::wstring wide(const std::string &text)
     return out;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// The path a name stands for: only a blank or "%" is escaped in a short name. False for a
-// broken escape, a NUL, or a path that is not absolute.
+// The path a device's name stands for; false for a broken escape or a path that is not
+// absolute.
 bool decodeName(std::string_view name, std::string &path)
 {
-    path.clear();
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        char c = name[i];
-        if (c == '%') {
-            if (i + 2 >= name.size())
-                return false;
-            int high = hexValue(name[i + 1]);
-            int low = hexValue(name[i + 2]);
-            if (high < 0 || low < 0)
-                return false;
-            c = static_cast<char>(high * 16 + low);
-            if (c != ' ' && c != '\t' && c != '%')
-                return false;
-            i += 2;
-        } else if (c == ' ' || c == '\t' || c == '\0') {
-            return false;
-        }
-        path += c;
-    }
-    bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\' &&
-                 ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-    bool share = path.size() >= 3 && path[0] == '\\' && path[1] == '\\';
-    return drive || share;
+    return decodeShortName(name, path) && path.find('\0') == std::string::npos &&
+           isAbsolutePath(path);
 }
 
 // Sends one MCI command; MCI's error number, 0 on success.

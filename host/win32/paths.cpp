@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The two fixed files: the playlist in the user's roaming application data, the chime beside
-// the program or the user's own copy.
+// the program or the user's own copy. A portable copy keeps both in a data folder of its own.
 #include <cwchar>
 #include <string>
 #include <windows.h>
@@ -52,24 +52,50 @@ bool programFolder(char *dst, std::size_t size)
     return separator != std::wstring::npos && toUtf8(path.substr(0, separator), dst, size);
 }
 
+bool isFolder(const char *path)
+{
+    std::wstring wide;
+    DWORD attributes =
+        toWide(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Where this copy keeps its own files: "data" beside the program when a file "portable" or a
+// folder "data" is there (a copy on a USB stick leaves nothing on the machine), else Vorla's
+// folder in the user's roaming application data.
+bool dataFolder(char *dst, std::size_t size)
+{
+    char program[PATH_BYTES];
+    char marker[PATH_BYTES];
+    if (programFolder(program, sizeof program) && formatText(dst, size, "%s\\data", program) &&
+        formatText(marker, sizeof marker, "%s\\portable", program) &&
+        (isRegularFile(marker) || isFolder(dst)))
+        return true;
+    char roaming[PATH_BYTES];
+    if (roamingAppData(roaming, sizeof roaming) && formatText(dst, size, "%s\\Vorla", roaming))
+        return true;
+    copyText(dst, size, "");
+    return false;
+}
+
 } // namespace
 
 bool playlistFilePath(char *dst, std::size_t size)
 {
     char folder[PATH_BYTES];
-    if (!roamingAppData(folder, sizeof folder)) {
+    if (!dataFolder(folder, sizeof folder)) {
         copyText(dst, size, "");
         return false;
     }
-    return formatText(dst, size, "%s\\Vorla\\savelist", folder);
+    return formatText(dst, size, "%s\\savelist", folder);
 }
 
 // The user's own chime wins over the one installed beside the program.
 bool startupSoundPath(char *dst, std::size_t size)
 {
     char candidate[PATH_BYTES];
-    if (roamingAppData(candidate, sizeof candidate) &&
-        appendText(candidate, sizeof candidate, "\\Vorla\\open.mp3") && isRegularFile(candidate))
+    if (dataFolder(candidate, sizeof candidate) &&
+        appendText(candidate, sizeof candidate, "\\open.mp3") && isRegularFile(candidate))
         return copyText(dst, size, candidate);
     if (programFolder(candidate, sizeof candidate) &&
         appendText(candidate, sizeof candidate, "\\open.mp3") && isRegularFile(candidate))

@@ -2,6 +2,7 @@
 // The real dialog from the resource, and the way the real controls' input reaches the player.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -25,6 +26,7 @@
 #include "state/text.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/test_environment.h"
+#include "version.h"
 
 namespace {
 
@@ -282,6 +284,38 @@ TEST(WindowTemplate, TheResourceHoldsTheTemplate)
             std::find(std::begin(framed), std::end(framed), expected.id) != std::end(framed);
         EXPECT_EQ((item.exStyle & WS_EX_DLGMODALFRAME) != 0, isFramed);
     }
+}
+
+// One string of the program's version resource, in its Chinese (PRC) Unicode block.
+std::string versionString(const std::vector<char> &info, const wchar_t *name)
+{
+    std::wstring path = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+    void *value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0)
+        return "";
+    return utf8(static_cast<const wchar_t *>(value));
+}
+
+TEST(WindowTemplate, TheVersionResourceTellsWhatAndWhichVersion)
+{
+    wchar_t program[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+    DWORD size = GetFileVersionInfoSizeW(program, nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(program, 0, size, info.data()));
+    EXPECT_EQ(versionString(info, L"ProductName"), "Vorla");
+    EXPECT_EQ(versionString(info, L"ProductVersion"), VORLA_VERSION_TEXT);
+    EXPECT_EQ(versionString(info, L"FileDescription"), MAIN_CAPTION);
+    EXPECT_NE(versionString(info, L"LegalCopyright"), "");
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&fixed), &length));
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, "%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+                  LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS));
+    EXPECT_EQ(std::string(numbers), VORLA_VERSION_TEXT);
 }
 
 TEST_F(MainWindow, TheDialogIsBuiltFromTheTemplate)
