@@ -68,6 +68,8 @@ wine=/usr/lib/wine/wine64
 [[ -x "$wine" ]] || wine=$(command -v wine64 || command -v wine)
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     "$wine" wineboot -i >/dev/null 2>&1 || true
+    # wineboot leaves its own server up for a few seconds; a second one would refuse to start.
+    wineserver -w
 fi
 wineserver -p
 # A program's first MCI or COM call stalls while RpcSs starts: started here, before the tests.
