@@ -13,6 +13,7 @@
 #include <mpg123.h>
 
 #include "engine/gst_handles.h"
+#include "engine/mpeg_frames.h"
 
 namespace {
 
@@ -34,64 +35,19 @@ struct OpenFile {
     int fd;
 };
 
-struct FrameHeader {
-    int version = 0; // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
-    int layer = 0;   // 1, 2 or 3
-    int rate = 0;
-    std::size_t bytes = 0;
-};
-
-// Bit rates in kbit/s by [MPEG-1 ? 0 : 1][layer - 1][index].
-constexpr int BIT_RATES[2][3][15] = {
-    {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
-     {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
-     {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
-    {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
-     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
-     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}},
-};
-constexpr int SAMPLE_RATES[3] = {44100, 48000, 32000};
-
-// Reads a frame header; false for anything that cannot start a frame (free format included).
-bool readFrameHeader(const unsigned char *p, FrameHeader &frame)
-{
-    if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
-        return false;
-    int version = (p[1] >> 3) & 3;
-    int layerBits = (p[1] >> 1) & 3;
-    int rateIndex = p[2] >> 4;
-    int sampleIndex = (p[2] >> 2) & 3;
-    if (version == 1 || layerBits == 0 || rateIndex == 0 || rateIndex == 15 || sampleIndex == 3 ||
-        (p[3] & 3) == 2)
-        return false;
-    frame.version = version;
-    frame.layer = 4 - layerBits;
-    frame.rate = SAMPLE_RATES[sampleIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
-    int padding = (p[2] >> 1) & 1;
-    long bitRate = BIT_RATES[version == 3 ? 0 : 1][frame.layer - 1][rateIndex] * 1000L;
-    if (frame.layer == 1)
-        frame.bytes = static_cast<std::size_t>((12 * bitRate / frame.rate + padding) * 4);
-    else if (frame.layer == 3 && version != 3)
-        frame.bytes = static_cast<std::size_t>(72 * bitRate / frame.rate + padding);
-    else
-        frame.bytes = static_cast<std::size_t>(144 * bitRate / frame.rate + padding);
-    return frame.bytes >= 4;
-}
-
 // At data[at], two frames in a row that agree, or one frame that ends the file exactly.
 bool framesStartAt(const std::vector<unsigned char> &data, std::size_t at, std::size_t audioStart,
                    off_t fileSize)
 {
-    FrameHeader first;
-    if (at + 4 > data.size() || !readFrameHeader(&data[at], first))
+    MpegFrameHead first;
+    if (at + 4 > data.size() || !readMpegFrameHead(&data[at], first))
         return false;
     std::size_t next = at + first.bytes;
     if (static_cast<off_t>(audioStart + next) == fileSize)
         return true;
-    FrameHeader second;
-    return next + 4 <= data.size() && readFrameHeader(&data[next], second) &&
-           second.version == first.version && second.layer == first.layer &&
-           second.rate == first.rate;
+    MpegFrameHead second;
+    return next + 4 <= data.size() && readMpegFrameHead(&data[next], second) &&
+           second.kind == first.kind;
 }
 
 bool hasMpegFrames(const std::vector<unsigned char> &data, std::size_t audioStart, off_t fileSize)

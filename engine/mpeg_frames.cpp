@@ -220,11 +220,13 @@ bool isProtected(unsigned long head)
     return ((head >> 16) & 1) == 0;
 }
 
+// A header's sync, version, layer and sample rate.
+constexpr unsigned long KIND_BITS = 0xFFFE0C00UL;
+
 // Same version, layer and rate, and both mono or neither.
 bool decodeAlike(unsigned long a, unsigned long b)
 {
-    constexpr unsigned long MASK = 0xFFFE0C00UL;
-    return (a & MASK) == (b & MASK) && isMono(a) == isMono(b);
+    return (a & KIND_BITS) == (b & KIND_BITS) && isMono(a) == isMono(b);
 }
 
 // Layer III side information: where a Xing or Info tag starts in the first frame.
@@ -771,4 +773,25 @@ long long scanMpegFramesMs(std::FILE *file)
     if (!file || !scanSamples(file, samples, rate) || samples < 0)
         return -1;
     return samples * 1000 / rate;
+}
+
+bool readMpegFrameHead(const unsigned char *p, MpegFrameHead &head)
+{
+    unsigned long bits = bigEndian(p);
+    bool reservedVersion = ((bits >> 19) & 3) == 1;
+    bool freeFormat = ((bits >> 12) & 15) == 0;
+    bool reservedEmphasis = (bits & 3) == 2;
+    if (!isHeader(bits) || reservedVersion || freeFormat || reservedEmphasis)
+        return false;
+    int layer = 4 - static_cast<int>((bits >> 17) & 3);
+    bool lowRate = isLowRate(bits);
+    long rate = rateOf(bits);
+    long bitRate = BIT_RATES[lowRate ? 1 : 0][layer - 1][(bits >> 12) & 15];
+    long padding = static_cast<long>((bits >> 9) & 1);
+    long bytes = layer == 1
+                     ? (bitRate * 12000 / rate + padding) * 4
+                     : bitRate * 144000 / (rate << (layer == 3 && lowRate ? 1 : 0)) + padding;
+    head.kind = bits & KIND_BITS;
+    head.bytes = static_cast<std::size_t>(bytes);
+    return true;
 }
