@@ -10,7 +10,7 @@
 
 #include "host/files.h"
 #include "host/host.h"
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 #include "host/selection_buffer.h"
 #include "resources/main_template.h"
 #include "state/limits.h"
@@ -43,14 +43,6 @@ struct Window {
 };
 
 std::optional<Window> window;
-
-struct Seams {
-    MediaHandler media;
-    MessageHandler message;
-    WaitHandler wait;
-    FileDialogHandler fileDialog;
-};
-Seams seams;
 
 struct Clock {
     bool running = false;
@@ -312,16 +304,16 @@ void setSliderRange(int id, int minimum, int maximum)
 
 void showError(const char *text)
 {
-    if (seams.message)
-        seams.message("错误!", text, true);
+    if (const MessageHandler &handler = seamHandlers().message)
+        handler("错误!", text, true);
     else
         messages.push_back({"错误!", text, true});
 }
 
 void showMessage(const char *caption, const char *text)
 {
-    if (seams.message)
-        seams.message(caption, text, false);
+    if (const MessageHandler &handler = seamHandlers().message)
+        handler(caption, text, false);
     else
         messages.push_back({caption, text, false});
 }
@@ -365,8 +357,8 @@ void fireClockTick()
 void blockingWait(int milliseconds)
 {
     clock.tickOverdue = clock.tickOverdue || (clock.running && milliseconds >= clock.interval);
-    if (seams.wait)
-        seams.wait(milliseconds);
+    if (const WaitHandler &handler = seamHandlers().wait)
+        handler(milliseconds);
     else
         waits.push_back(milliseconds);
 }
@@ -375,7 +367,8 @@ void blockingWait(int milliseconds)
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut)
 {
     return chooseSelection(buffer, size, leftOut, [](std::vector<std::string> &paths, int &) {
-        return seams.fileDialog && seams.fileDialog(paths);
+        const FileDialogHandler &handler = seamHandlers().fileDialog;
+        return handler && handler(paths);
     });
 }
 
@@ -386,36 +379,16 @@ void attachSkin()
 
 int mediaCommand(const char *command, char *reply, int replyLength)
 {
-    if (seams.media)
-        return seams.media(command, reply, replyLength);
+    if (const MediaHandler &handler = seamHandlers().media)
+        return handler(command, reply, replyLength);
     if (reply && replyLength > 0)
         reply[0] = '\0';
     return 0;
 }
 
-void setMediaHandler(MediaHandler handler)
-{
-    seams.media = std::move(handler);
-}
-
-void setMessageHandler(MessageHandler handler)
-{
-    seams.message = std::move(handler);
-}
-
-void setWaitHandler(WaitHandler handler)
-{
-    seams.wait = std::move(handler);
-}
-
-void setFileDialogHandler(FileDialogHandler handler)
-{
-    seams.fileDialog = std::move(handler);
-}
-
 void resetSeams()
 {
-    seams = Seams();
+    seamHandlers() = SeamHandlers();
 #ifndef _WIN32
     setPasswordHomeLookup(nullptr);
 #endif

@@ -7,19 +7,13 @@
 
 #include "host/host.h"
 #include "host/qt/window_events.h"
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 
 namespace {
 
 // Owned by the application object, so it goes with it.
 QPointer<QTimer> clockTimer;
 TimerProc clockProc = nullptr;
-
-WaitHandler &waitHandler()
-{
-    static WaitHandler handler;
-    return handler;
-}
 
 QTimer &theClockTimer()
 {
@@ -76,15 +70,10 @@ void stopClock()
     clockProc = nullptr;
 }
 
-void setWaitHandler(WaitHandler handler)
-{
-    waitHandler() = std::move(handler);
-}
-
 void blockingWait(int milliseconds)
 {
-    if (waitHandler()) {
-        waitHandler()(milliseconds);
+    if (const WaitHandler &handler = seamHandlers().wait) {
+        handler(milliseconds);
         return;
     }
     QThread::msleep(static_cast<unsigned long>(milliseconds));

@@ -15,13 +15,11 @@
 #include "host/qt/file_drop.h"
 #include "host/qt/main_window.h"
 #include "host/qt/window_events.h"
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 #include "host/selection_buffer.h"
 #include "state/limits.h"
 
 namespace {
-
-FileDialogHandler fileDialogHandler;
 
 // Linux names are case-sensitive; the filter takes .mp3 in any letter case.
 constexpr char MP3_FILTER[] = "mp3 (*.mp3 *.mP3 *.Mp3 *.MP3)";
@@ -51,8 +49,8 @@ bool findEntry(const std::string &folder, const QString &name, std::string &entr
 // found again is counted in leftOut rather than added under a name that does not exist.
 bool askForFiles(std::vector<std::string> &paths, int &leftOut)
 {
-    if (fileDialogHandler)
-        return fileDialogHandler(paths);
+    if (const FileDialogHandler &handler = seamHandlers().fileDialog)
+        return handler(paths);
     announceWindowChange(WindowChange::DialogOpened, 0);
     QStringList files = QFileDialog::getOpenFileNames(mainDialog(), QString(), QString(),
                                                       QString::fromUtf8(MP3_FILTER));
@@ -91,11 +89,6 @@ bool fileNameBytes(const QString &path, std::string &bytes)
         bytes = std::move(next);
     }
     return !bytes.empty();
-}
-
-void setFileDialogHandler(FileDialogHandler handler)
-{
-    fileDialogHandler = std::move(handler);
 }
 
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut)

@@ -2,26 +2,11 @@
 // The media entry: each command goes to the engine, or to the test's handler in its place.
 #include "engine/media_engine.h"
 #include "host/host.h"
-#include "host/seams.h"
-
-namespace {
-
-MediaHandler &mediaHandler()
-{
-    static MediaHandler handler;
-    return handler;
-}
-
-} // namespace
-
-void setMediaHandler(MediaHandler handler)
-{
-    mediaHandler() = std::move(handler);
-}
+#include "host/seam_handlers.h"
 
 int mediaCommand(const char *command, char *reply, int replyLength)
 {
-    if (mediaHandler())
-        return mediaHandler()(command, reply, replyLength);
+    if (const MediaHandler &handler = seamHandlers().media)
+        return handler(command, reply, replyLength);
     return runMediaCommand(command, reply, replyLength);
 }

@@ -5,15 +5,9 @@
 #include "host/host.h"
 #include "host/qt/main_window.h"
 #include "host/qt/window_events.h"
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 
 namespace {
-
-MessageHandler &messageHandler()
-{
-    static MessageHandler handler;
-    return handler;
-}
 
 void showBox(QMessageBox::Icon icon, const char *caption, const char *text)
 {
@@ -27,15 +21,10 @@ void showBox(QMessageBox::Icon icon, const char *caption, const char *text)
 
 } // namespace
 
-void setMessageHandler(MessageHandler handler)
-{
-    messageHandler() = std::move(handler);
-}
-
 void showError(const char *text)
 {
-    if (messageHandler()) {
-        messageHandler()("错误!", text, true);
+    if (const MessageHandler &handler = seamHandlers().message) {
+        handler("错误!", text, true);
         return;
     }
     showBox(QMessageBox::Critical, "错误!", text);
@@ -43,8 +32,8 @@ void showError(const char *text)
 
 void showMessage(const char *caption, const char *text)
 {
-    if (messageHandler()) {
-        messageHandler()(caption, text, false);
+    if (const MessageHandler &handler = seamHandlers().message) {
+        handler(caption, text, false);
         return;
     }
     showBox(QMessageBox::NoIcon, caption, text);

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 
 void resetSeams()
 {
-    setMediaHandler(nullptr);
-    setMessageHandler(nullptr);
-    setWaitHandler(nullptr);
-    setFileDialogHandler(nullptr);
+    seamHandlers() = SeamHandlers();
     setPasswordHomeLookup(nullptr);
     stopClock();
 }

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "host/host.h"
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 #include "host/win32/main_window.h"
 #include "host/win32/taskbar_buttons.h"
 
@@ -16,12 +16,6 @@ struct Clock {
     bool running = false;
 };
 Clock clock;
-
-WaitHandler &waitHandler()
-{
-    static WaitHandler handler;
-    return handler;
-}
 
 void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD)
 {
@@ -82,15 +76,10 @@ void stopClock()
     clock = Clock();
 }
 
-void setWaitHandler(WaitHandler handler)
-{
-    waitHandler() = std::move(handler);
-}
-
 void blockingWait(int milliseconds)
 {
-    if (waitHandler()) {
-        waitHandler()(milliseconds);
+    if (const WaitHandler &handler = seamHandlers().wait) {
+        handler(milliseconds);
         return;
     }
     Sleep(static_cast<DWORD>(milliseconds));

@@ -8,14 +8,12 @@
 #include <commdlg.h>
 
 #include "host/host.h"
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 #include "host/selection_buffer.h"
 #include "host/win32/main_window.h"
 #include "state/limits.h"
 
 namespace {
-
-FileDialogHandler fileDialogHandler;
 
 constexpr char MP3_FILTER[] = "mp3\0*.MP3\0";
 constexpr DWORD SELECT_FLAGS =
@@ -29,8 +27,8 @@ constexpr std::size_t RESULT_BYTES = std::size_t{1} << 20;
 // result buffer adds nothing, and counts at least as many files as would have filled it.
 bool askForFiles(std::vector<std::string> &paths, int &leftOut)
 {
-    if (fileDialogHandler)
-        return fileDialogHandler(paths);
+    if (const FileDialogHandler &handler = seamHandlers().fileDialog)
+        return handler(paths);
     std::vector<char> result(RESULT_BYTES, '\0');
     OPENFILENAMEA request = {};
     request.lStructSize = sizeof request;
@@ -71,11 +69,6 @@ std::vector<std::string> selectedPaths(const char *buffer, std::size_t size)
         at += length + 1;
     }
     return paths;
-}
-
-void setFileDialogHandler(FileDialogHandler handler)
-{
-    fileDialogHandler = std::move(handler);
 }
 
 bool chooseFiles(char *buffer, std::size_t size, int *leftOut)

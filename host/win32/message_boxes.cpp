@@ -3,28 +3,17 @@
 #include <windows.h>
 
 #include "host/host.h"
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 #include "host/win32/main_window.h"
 
 namespace {
 
-MessageHandler &messageHandler()
-{
-    static MessageHandler handler;
-    return handler;
-}
-
 } // namespace
-
-void setMessageHandler(MessageHandler handler)
-{
-    messageHandler() = std::move(handler);
-}
 
 void showError(const char *text)
 {
-    if (messageHandler()) {
-        messageHandler()("错误!", text, true);
+    if (const MessageHandler &handler = seamHandlers().message) {
+        handler("错误!", text, true);
         return;
     }
     MessageBoxA(mainWindow(), text, "错误!", MB_OK | MB_ICONERROR);
@@ -32,8 +21,8 @@ void showError(const char *text)
 
 void showMessage(const char *caption, const char *text)
 {
-    if (messageHandler()) {
-        messageHandler()(caption, text, false);
+    if (const MessageHandler &handler = seamHandlers().message) {
+        handler(caption, text, false);
         return;
     }
     MessageBoxA(mainWindow(), text, caption, MB_OK);

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "host/seams.h"
+#include "host/seam_handlers.h"
 
 void resetSeams()
 {
-    setMediaHandler(nullptr);
-    setMessageHandler(nullptr);
-    setWaitHandler(nullptr);
-    setFileDialogHandler(nullptr);
+    seamHandlers() = SeamHandlers();
     stopClock();
 }
